@@ -1,0 +1,30 @@
+#include "code_pages.h"
+
+#include <QLocale>
+
+namespace {
+
+struct Selected {
+    const CodePage* ansi = nullptr;
+    const CodePage* oem = nullptr;
+};
+
+Selected& Current()
+{
+    static Selected selected = [] {
+        const QString name = QLocale::system().name(); // "hu_HU"
+        const CodePageNames names = CodePagesForLanguage(name.section('_', 0, 0).toStdString());
+        return Selected{&CodePage::Get(names.Ansi), &CodePage::Get(names.Oem)};
+    }();
+    return selected;
+}
+
+} // namespace
+
+const CodePage& AnsiCodePage() { return *Current().ansi; }
+const CodePage& OemCodePage() { return *Current().oem; }
+
+void SelectCodePages(const CodePageNames& names)
+{
+    Current() = Selected{&CodePage::Get(names.Ansi), &CodePage::Get(names.Oem)};
+}

@@ -1,0 +1,27 @@
+#include "program_folder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+std::filesystem::path ProgramFolder()
+{
+    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
+}
+
+std::string ExecutableName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+}
+
+std::filesystem::path SettingsFolderFor(const std::filesystem::path& programFolder)
+{
+    if (::access(programFolder.c_str(), W_OK) == 0)
+        return programFolder;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/orvalin";
+    QDir().mkpath(config);
+    return std::filesystem::path(config.toStdString());
+}

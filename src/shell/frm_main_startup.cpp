@@ -1,0 +1,138 @@
+// The main window's load event and the environment of its poll tick.
+#include "frm_main.h"
+
+#include "command_line.h"
+#include "common/errors.h"
+#include "platform/code_pages.h"
+#include "platform/fonts.h"
+#include "platform/message_box.h"
+#include "platform/mouse_pointer.h"
+#include "platform/paths.h"
+#include "platform/program_folder.h"
+#include "settings/settings_file.h"
+#include "tray_icon.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImageReader>
+#include <QLabel>
+#include <QPixmap>
+#include <QTimer>
+
+#include <algorithm>
+#include <system_error>
+
+namespace {
+
+std::string DefaultSpoolFolder()
+{
+    return AnsiCodePage().FromUtf8((QDir::homePath() + QStringLiteral("/Spool/")).toStdString());
+}
+
+std::uint64_t FileLength(const std::string& path)
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(PathFromAnsi(path), ec);
+    if (ec)
+        throw OrvalinError("The file " + AnsiCodePage().ToUtf8(path) + " cannot be read: " + ec.message());
+    return size;
+}
+
+} // namespace
+
+PollEnvironment frmMain::MakePollEnvironment()
+{
+    PollEnvironment env;
+    env.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    env.Search = [](const std::string& pattern) { return DirectorySearch(pattern); };
+    env.PrintJob = [this](const std::string& path, const std::string& orientation) {
+        if (!services_.PrintJob)
+            throw OrvalinError("No printer is set up.");
+        return services_.PrintJob(path, orientation);
+    };
+    env.EnableTimer = [this](bool enabled) {
+        if (enabled && !ended_)
+            Timer->start();
+        else
+            Timer->stop();
+    };
+    env.ShowError = [this](const std::string& description) {
+        MessageBox::Show(this, QStringLiteral("Hiba!"), QString::fromStdString(description), MessageBox::Icon::None);
+    };
+    env.FileLength = FileLength;
+    env.Ending = [this] { return ended_; };
+    return env;
+}
+
+void frmMain::LoadLogo()
+{
+    logo_ = QImage();
+    Kep->clear();
+    if (!global_.settings.LogoEnabled)
+        return;
+    // A picture that cannot be loaded switches the logo off for this run, silently.
+    QImageReader reader(QString::fromStdString(AnsiCodePage().ToUtf8(global_.settings.LogoFile)));
+    QImage picture;
+    if (!reader.read(&picture) || picture.isNull()) {
+        global_.settings.LogoEnabled = false;
+        return;
+    }
+    logo_ = picture;
+    Kep->setPixmap(QPixmap::fromImage(picture));
+    Kep->resize(picture.size());
+}
+
+void frmMain::Startup(const std::string& commandLine)
+{
+    global_.startup = ParseCommandLine(commandLine);
+    const StartupValues& startup = global_.startup;
+
+    SetMousePointer(MousePointer::Hourglass);
+    global_.SettingsFile = services_.SettingsFile.empty()
+        ? SettingsFolderFor(ProgramFolder()) / SettingsFileName
+        : services_.SettingsFile;
+    SettingsEnvironment env;
+    env.MakeDefaults = [this] {
+        return SettingsDefaults{services_.DefaultPrinterName ? services_.DefaultPrinterName() : std::string(DefaultPrinterName),
+                                DefaultFontFamily(), DefaultSpoolFolder()};
+    };
+    env.FileExists = [](const std::string& path) { return !DirectorySearch(path).empty(); };
+    env.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    try {
+        LoadSettings(global_.SettingsFile, global_.settings, global_.rules, env);
+    } catch (const std::exception& e) {
+        SetMousePointer(MousePointer::Default);
+        EndWithError(QString::fromStdString(e.what()));
+        return;
+    }
+
+    LoadLogo();
+    tray_->AddTrayIcon(*this);
+    SetMousePointer(MousePointer::Default);
+    Timer->stop();
+
+    if (!startup.CmdFile.empty() && !startup.PollMode) {
+        // One-shot: print at once, retry at each tick, ten ticks in all.
+        poll_.PrintDone = false;
+        poll_.Ticks = 0;
+        PollTickNow();
+        if (ended_)
+            return;
+        if (!poll_.PrintDone) {
+            Timer->setInterval(std::max(1, global_.settings.PollInterval));
+            Timer->start();
+        }
+        while (!ended_ && poll_.Ticks < 10 && !poll_.PrintDone)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (!ended_ && !global_.settings.LogoEnabled)
+            close();
+        else if (!ended_)
+            show(); // the logo keeps the program open, in the plain window
+    } else if (startup.PollMode) {
+        Timer->setInterval(std::max(1, global_.settings.PollInterval));
+        Timer->start();
+        hide();
+    } else {
+        show();
+    }
+}

@@ -1,0 +1,44 @@
+#include "poll_tick.h"
+
+#include "common/errors.h"
+
+#include <limits>
+
+void PollTick(Global& global, PollState& state, const PollEnvironment& env)
+{
+    env.ProcessEvents();
+    // Only the comparison with 10 in the one-shot wait reads the count, so it saturates.
+    if (state.Ticks < std::numeric_limits<std::int16_t>::max())
+        ++state.Ticks;
+
+    const Settings& s = global.settings;
+    const StartupValues& startup = global.startup;
+    const std::string pattern = s.SpoolFolder + s.SpoolFileName;
+    if (startup.PollMode && !env.Search(pattern).empty()) {
+        env.EnableTimer(false);
+        // One listing per batch: every name it holds is printed at most once.
+        const std::vector<std::string> names = env.Search(pattern);
+        for (const std::string& name : names) {
+            if (env.Ending && env.Ending())
+                return; // the program is closing: no further file is started
+            state.PrintDone = PrintIfNotEmpty(global.settings.SpoolFolder + name, global, env);
+            env.ProcessEvents();
+        }
+        env.EnableTimer(true);
+    } else if (!startup.PollMode && !startup.CmdLine.empty() && !state.PrintDone && !env.Search(startup.CmdFile).empty()) {
+        // Once the named file has printed, later ticks leave it alone.
+        state.PrintDone = env.PrintJob(startup.CmdFile, startup.CmdOrientation);
+    }
+}
+
+bool PrintIfNotEmpty(const std::string& path, Global& global, const PollEnvironment& env)
+{
+    bool result = true;
+    try {
+        if (env.FileLength(path) != 0)
+            result = env.PrintJob(path, global.startup.CmdOrientation);
+    } catch (const std::exception& e) {
+        env.ShowError(e.what());
+    }
+    return result;
+}

@@ -1,0 +1,36 @@
+// The poll timer's tick: in tray/polling mode it prints every non-empty spool file that matches
+// the watched name; in one-shot mode it retries the file named on the command line.
+#pragma once
+
+#include "settings/global.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct PollState {
+    std::int16_t Ticks = 0;  // counted at every tick; stays at its maximum instead of overflowing
+    bool PrintDone = false;  // result of the latest print started by a tick
+};
+
+struct PollEnvironment {
+    std::function<void()> ProcessEvents;
+    // Bare names of the ordinary files matching an ANSI path pattern.
+    std::function<std::vector<std::string>(const std::string& pattern)> Search;
+    // Prints one file (ANSI path) with an orientation; true when the job ran, false when the
+    // file could not be opened. Throws OrvalinError for a printing error.
+    std::function<bool(const std::string& path, const std::string& orientation)> PrintJob;
+    std::function<void(bool enabled)> EnableTimer;
+    // The "Hiba!" box of the polling branch.
+    std::function<void(const std::string& description)> ShowError;
+    // The length in bytes of a file (ANSI path); throws OrvalinError when it cannot be read.
+    std::function<std::uint64_t(const std::string& path)> FileLength;
+    // True once the main window has closed: a batch then stops before its next file.
+    std::function<bool()> Ending;
+};
+
+void PollTick(Global& global, PollState& state, const PollEnvironment& env);
+
+// True also when the file was empty and so not printed; errors are shown, not thrown.
+bool PrintIfNotEmpty(const std::string& path, Global& global, const PollEnvironment& env);

@@ -1,0 +1,58 @@
+#include "run_program.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+QString BuiltProgram() { return qEnvironmentVariable("ORVALIN_BUILD_DIR") + QStringLiteral("/orvalin"); }
+
+ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
+    : program_(programFolder + QStringLiteral("/orvalin")), env_(QProcessEnvironment::systemEnvironment()),
+      process_(std::make_unique<QProcess>())
+{
+    QDir().mkpath(programFolder);
+    QFile::remove(program_);
+    if (!QFile::copy(BuiltProgram(), program_))
+        qFatal("cannot copy %s", qPrintable(BuiltProgram()));
+    env_.insert(QStringLiteral("HOME"), home);
+    env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
+}
+
+void ProgramRun::start(const QStringList& arguments)
+{
+    process_->setProcessEnvironment(env_);
+    process_->setWorkingDirectory(QFileInfo(program_).absolutePath());
+    process_->start(program_, arguments);
+    process_->waitForStarted(10000);
+}
+
+bool ProgramRun::waitForExit(int timeoutMs)
+{
+    const bool done = process_->waitForFinished(timeoutMs);
+    stderr_ += QString::fromLocal8Bit(process_->readAllStandardError());
+    stdout_ += QString::fromLocal8Bit(process_->readAllStandardOutput());
+    return done;
+}
+
+void ProgramRun::terminate() { process_->terminate(); }
+
+bool ProgramRun::running() const { return process_->state() != QProcess::NotRunning; }
+
+int ProgramRun::exitCode() const { return process_->exitCode(); }
+
+QProcess::ExitStatus ProgramRun::exitStatus() const { return process_->exitStatus(); }
+
+QString ProgramRun::standardError()
+{
+    stderr_ += QString::fromLocal8Bit(process_->readAllStandardError());
+    return stderr_;
+}
+
+QString ProgramRun::standardOutput()
+{
+    stdout_ += QString::fromLocal8Bit(process_->readAllStandardOutput());
+    return stdout_;
+}

@@ -1,0 +1,38 @@
+// Runs the real orvalin executable from a temporary program folder, the way a user would.
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// The built executable (build/orvalin).
+QString BuiltProgram();
+
+class ProgramRun {
+public:
+    // Copies the executable into programFolder (so its settings file lives there) and sets HOME
+    // to home, so that nothing of the developer's own setup is touched.
+    ProgramRun(const QString& programFolder, const QString& home);
+
+    QProcessEnvironment& environment() { return env_; }
+    void start(const QStringList& arguments);
+    // Waits for the program to end; false when it is still running after timeoutMs.
+    bool waitForExit(int timeoutMs);
+    void terminate(); // SIGTERM
+    bool running() const;
+    int exitCode() const;
+    QProcess::ExitStatus exitStatus() const;
+    QString standardError();
+    QString standardOutput();
+    QProcess& process() { return *process_; }
+
+private:
+    QString program_;
+    QProcessEnvironment env_;
+    std::unique_ptr<QProcess> process_;
+    QString stderr_;
+    QString stdout_;
+};
