@@ -4,11 +4,11 @@
 #include "common/errors.h"
 #include "common/numbers.h"
 #include "platform/paths.h"
+#include "platform/replace_file.h"
 #include "rule_line.h"
 #include "sort_rules.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <cmath>
@@ -207,9 +207,9 @@ std::string SettingsFileBytes(const Settings& s, const Rules& rules)
 void SaveSettings(const std::filesystem::path& file, const Settings& settings, const Rules& rules)
 {
     const std::string bytes = SettingsFileBytes(settings, rules);
-    QSaveFile out(QPath(file));
-    if (!out.open(QIODevice::WriteOnly))
-        throw OrvalinError("The settings file " + file.string() + " cannot be written (" + out.errorString().toStdString() + ").");
-    if (out.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) || !out.commit())
-        throw OrvalinError("The settings file " + file.string() + " cannot be written (" + out.errorString().toStdString() + ").");
+    try {
+        WriteFileReplacing(file, bytes);
+    } catch (const OrvalinError& e) {
+        throw OrvalinError("The settings file " + file.string() + " cannot be written (" + e.what() + ").");
+    }
 }

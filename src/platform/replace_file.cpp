@@ -1,0 +1,61 @@
+#include "replace_file.h"
+
+#include "common/errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Describe(int error) { return std::strerror(error); }
+
+// The new file keeps the old one's permissions; a new file gets the usual ones under the umask.
+mode_t ModeFor(const std::filesystem::path& file)
+{
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0)
+        return old.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+void WriteFileReplacing(const std::filesystem::path& file, const std::string& bytes)
+{
+    // Every return value is checked: a short write on a full disk must not pass as success.
+    std::string temporary = file.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        throw OrvalinError(Describe(errno));
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        throw OrvalinError(Describe(error));
+    };
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : ENOSPC);
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fchmod(fd, ModeFor(file)) != 0 || ::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw OrvalinError(Describe(error));
+    }
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw OrvalinError(Describe(error));
+    }
+}

@@ -1,0 +1,174 @@
+// The action table, the rule line's text form and the load-time sort of the rules.
+#include "common/errors.h"
+#include "settings/rule_line.h"
+#include "settings/sort_rules.h"
+
+#include <QTest>
+
+namespace {
+
+ControlChar Rule(std::string trigger, std::string action) { return ControlChar{std::move(trigger), std::move(action)}; }
+
+std::vector<ControlChar> WithPlaceholder(std::vector<ControlChar> rules)
+{
+    rules.insert(rules.begin(), ControlChar{});
+    return rules;
+}
+
+} // namespace
+
+class RulesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void actionTableAsFixed()
+    {
+        const ActionTableType table = BuildActionTable();
+        QCOMPARE(table.size(), std::size_t(22));
+        QCOMPARE(table[0].Code, std::string("0"));
+        QCOMPARE(table[0].Label, std::string("Font size: "));
+        QCOMPARE(table[15].Code, std::string("h2"));
+        QCOMPARE(table[15].Label, std::string("Line height 1/12"));
+        QCOMPARE(table[18].Code, std::string("h1"));
+        QCOMPARE(table[18].Label, std::string("Line height 1cm"));
+        QCOMPARE(table[21].Code, std::string());
+        QCOMPARE(table[21].Label, std::string("Ignore"));
+        QCOMPARE(FindActionByCode(table, "ol"), 20);
+        QCOMPARE(FindActionByCode(table, "OL"), -1);
+        QCOMPARE(FindActionByCode(table, ""), 21);
+    }
+
+    void formatExamples_data()
+    {
+        QTest::addColumn<QByteArray>("trigger");
+        QTest::addColumn<QByteArray>("action");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("page break") << QByteArray("\x0C") << QByteArray("np") << QByteArray("np  12");
+        QTest::newRow("bold escape") << QByteArray("\x1B" "E") << QByteArray("bb") << QByteArray("bb  27 69");
+        QTest::newRow("tab") << QByteArray("\t") << QByteArray("tb") << QByteArray("tb   9");
+        QTest::newRow("font size 12") << QByteArray("\x1B!") << QByteArray("12") << QByteArray("12  27 33");
+        QTest::newRow("font size 8") << QByteArray("\x1B!") << QByteArray("8") << QByteArray("8   27 33");
+        QTest::newRow("ignore NUL") << QByteArray(1, '\0') << QByteArray("") << QByteArray("     0");
+        QTest::newRow("byte 255") << QByteArray("\xFF") << QByteArray("eb") << QByteArray("eb 255");
+        QTest::newRow("no trigger") << QByteArray() << QByteArray("eb") << QByteArray("eb ");
+        QTest::newRow("three-digit size") << QByteArray("\x1B") << QByteArray("100") << QByteArray("100 27");
+        QTest::newRow("fractional size") << QByteArray("\x1B") << QByteArray("7.5") << QByteArray("7.5 27");
+    }
+    void formatExamples()
+    {
+        QFETCH(QByteArray, trigger);
+        QFETCH(QByteArray, action);
+        QFETCH(QByteArray, line);
+        const ControlChar rule = Rule(trigger.toStdString(), action.toStdString());
+        QCOMPARE(QByteArray::fromStdString(FormatRuleLine(rule)), line);
+        Rules rules;
+        QCOMPARE(ParseRuleLine(line.toStdString(), rules), rule); // and back
+    }
+
+    void sizesThatDoNotFitAreStoredAsWholeNumbersOfThreeDigits()
+    {
+        QCOMPARE(FormatRuleLine(Rule("\x1B", "2160")), std::string("999 27"));
+        QCOMPARE(FormatRuleLine(Rule("\x1B", "1000")), std::string("999 27"));
+        QCOMPARE(FormatRuleLine(Rule("\x1B", "12.25")), std::string("12  27"));
+        QCOMPARE(FormatRuleLine(Rule("\x1B", "999.6")), std::string("999 27"));
+        // The rest of the line keeps its layout: the trigger reads back intact.
+        Rules rules;
+        QCOMPARE(ParseRuleLine(FormatRuleLine(Rule("\x1B\x02", "2160")), rules), Rule("\x1B\x02", "999"));
+    }
+
+    void everyByteRoundTripsAndNoQuoteAppears()
+    {
+        std::string all;
+        for (int b = 0; b < 256; ++b)
+            all += static_cast<char>(b);
+        const std::string line = FormatRuleLine(Rule(all, "bb"));
+        QVERIFY(line.find('"') == std::string::npos);
+        QCOMPARE(line.size(), std::size_t(3 + 3 * 256));
+        Rules rules;
+        QCOMPARE(ParseRuleLine(line, rules).AsciiCode, all);
+    }
+
+    void parseReadsFieldsLeniently()
+    {
+        Rules rules;
+        QCOMPARE(ParseRuleLine("12  9", rules), Rule("\t", "12"));      // a short last field
+        QCOMPARE(ParseRuleLine("np ", rules), Rule("", "np"));         // exactly three characters
+        QCOMPARE(ParseRuleLine("np", rules), Rule("", "np"));
+        QCOMPARE(ParseRuleLine("", rules), Rule("", ""));
+        QCOMPARE(ParseRuleLine("bb   a", rules), Rule(std::string(1, '\0'), "bb")); // no digits: code 0
+        QCOMPARE(ParseRuleLine("bb 2.5", rules), Rule("\x02", "bb"));  // halves to even
+        QCOMPARE(ParseRuleLine("bb 3.5", rules), Rule("\x04", "bb"));
+        QCOMPARE(ParseRuleLine(" NP 12", rules), Rule("\x0C", "NP"));  // case kept, blanks trimmed
+        QCOMPARE(ParseRuleLine("zz  27", rules), Rule("\x1B", "zz"));  // unknown action kept
+    }
+
+    void triggerOutsideAByteIsAnError_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("256") << "np 256";
+        QTest::newRow("negative") << "np  -1";
+        QTest::newRow("exponent") << "np 9e9";
+        QTest::newRow("second field") << "np  12999";
+    }
+    void triggerOutsideAByteIsAnError()
+    {
+        QFETCH(QString, line);
+        Rules rules;
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, ParseRuleLine(line.toStdString(), rules));
+    }
+
+    void orientationTriggersComeFromTheLastRule()
+    {
+        Rules rules;
+        ParseRuleLine("ol  27 76", rules);
+        ParseRuleLine("op  27 80", rules);
+        ParseRuleLine("ol  27108", rules); // later "ol" wins
+        ParseRuleLine("OL  1", rules);      // exact comparison: not an "ol" rule
+        QCOMPARE(rules.LandscapeChars, std::string("\x1B" "l"));
+        QCOMPARE(rules.PortraitChars, std::string("\x1B" "P"));
+    }
+
+    void sortExampleABCBecomesCBA()
+    {
+        auto rules = WithPlaceholder({Rule("a", "bb"), Rule("b", "eb"), Rule("cc", "np")});
+        SortRules(rules, {});
+        QCOMPARE(rules[1].ActionCode, std::string("np"));
+        QCOMPARE(rules[2].ActionCode, std::string("eb"));
+        QCOMPARE(rules[3].ActionCode, std::string("bb"));
+        QCOMPARE(rules[0], ControlChar{});
+    }
+
+    void sortKeepsDescendingLists()
+    {
+        auto rules = WithPlaceholder({Rule("cc", "np"), Rule("a", "bb"), Rule("b", "eb")});
+        const auto before = rules;
+        SortRules(rules, {});
+        QCOMPARE(rules, before);
+    }
+
+    void sortPutsEmptyTriggersLastAndLongestFirst()
+    {
+        auto rules = WithPlaceholder({Rule("", "eb"), Rule("a", "bb"), Rule("abc", "np"), Rule("ab", "tb")});
+        SortRules(rules, {});
+        QCOMPARE(rules[1].AsciiCode, std::string("abc"));
+        QCOMPARE(rules[2].AsciiCode, std::string("ab"));
+        QCOMPARE(rules[3].AsciiCode, std::string("a"));
+        QCOMPARE(rules[4].AsciiCode, std::string());
+    }
+
+    void sortProcessesEventsBeforeEveryPassAndStep()
+    {
+        auto rules = WithPlaceholder({Rule("a", ""), Rule("b", ""), Rule("c", ""), Rule("d", "")});
+        int calls = 0;
+        SortRules(rules, [&calls] { ++calls; });
+        QCOMPARE(calls, 3 + 6); // three passes, six steps for N = 4
+
+        auto none = WithPlaceholder({});
+        calls = 0;
+        SortRules(none, [&calls] { ++calls; });
+        QCOMPARE(calls, 0);
+        QCOMPARE(none.size(), std::size_t(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(RulesTest)
+#include "rules_test.moc"
