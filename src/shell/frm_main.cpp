@@ -14,9 +14,13 @@
 #include <QScreen>
 #include <QTimer>
 
+// The icon lives in a resource of this static library, which must be registered by hand.
+static void RegisterResources() { Q_INIT_RESOURCE(resources); }
+
 frmMain::frmMain(Global& global, Services services, QWidget* parent)
     : QMainWindow(parent), global_(global), services_(std::move(services)), tray_(std::make_unique<TrayIcon>())
 {
+    RegisterResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Orvalinó"));
     setWindowIcon(QIcon(QStringLiteral(":/orvalin.png")));

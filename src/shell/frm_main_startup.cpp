@@ -20,7 +20,9 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,13 +31,17 @@ std::string DefaultSpoolFolder()
     return AnsiCodePage().FromUtf8((QDir::homePath() + QStringLiteral("/Spool/")).toStdString());
 }
 
-std::uint64_t FileLength(const std::string& path)
+SpoolFileState StatFile(const std::string& path)
 {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(PathFromAnsi(path), ec);
-    if (ec)
-        throw OrvalinError("The file " + AnsiCodePage().ToUtf8(path) + " cannot be read: " + ec.message());
-    return size;
+    struct stat info {};
+    if (::stat(PathFromAnsi(path).c_str(), &info) != 0)
+        throw OrvalinError("The file " + AnsiCodePage().ToUtf8(path) + " cannot be read: " + std::strerror(errno));
+    SpoolFileState state;
+    state.Size = static_cast<std::uint64_t>(info.st_size);
+    state.Modified = std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
+    return state;
 }
 
 } // namespace
@@ -59,7 +65,8 @@ PollEnvironment frmMain::MakePollEnvironment()
     env.ShowError = [this](const std::string& description) {
         MessageBox::Show(this, QStringLiteral("Hiba!"), QString::fromStdString(description), MessageBox::Icon::None);
     };
-    env.FileLength = FileLength;
+    env.Stat = StatFile;
+    env.Now = [] { return std::chrono::system_clock::now(); };
     env.Ending = [this] { return ended_; };
     return env;
 }

@@ -35,7 +35,11 @@ bool PrintIfNotEmpty(const std::string& path, Global& global, const PollEnvironm
 {
     bool result = true;
     try {
-        if (env.FileLength(path) != 0)
+        const SpoolFileState state = env.Stat(path);
+        const auto age = env.Now() - state.Modified;
+        // A time stamp far in the future (a skewed clock) cannot be judged and does not hold a job.
+        const bool settled = age >= SettleTime || age <= -SettleTime;
+        if (state.Size != 0 && settled)
             result = env.PrintJob(path, global.startup.CmdOrientation);
     } catch (const std::exception& e) {
         env.ShowError(e.what());

@@ -4,6 +4,7 @@
 
 #include "settings/global.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,6 +13,15 @@
 struct PollState {
     std::int16_t Ticks = 0;  // counted at every tick; stays at its maximum instead of overflowing
     bool PrintDone = false;  // result of the latest print started by a tick
+};
+
+// A spool file is taken only once it has not been written to for this long, so a file that
+// another program is still writing is never printed half.
+inline constexpr std::chrono::seconds SettleTime{2};
+
+struct SpoolFileState {
+    std::uint64_t Size = 0;
+    std::chrono::system_clock::time_point Modified;
 };
 
 struct PollEnvironment {
@@ -24,13 +34,15 @@ struct PollEnvironment {
     std::function<void(bool enabled)> EnableTimer;
     // The "Hiba!" box of the polling branch.
     std::function<void(const std::string& description)> ShowError;
-    // The length in bytes of a file (ANSI path); throws OrvalinError when it cannot be read.
-    std::function<std::uint64_t(const std::string& path)> FileLength;
+    // Size and modification time of a file (ANSI path); throws OrvalinError when it cannot be read.
+    std::function<SpoolFileState(const std::string& path)> Stat;
+    std::function<std::chrono::system_clock::time_point()> Now;
     // True once the main window has closed: a batch then stops before its next file.
     std::function<bool()> Ending;
 };
 
 void PollTick(Global& global, PollState& state, const PollEnvironment& env);
 
-// True also when the file was empty and so not printed; errors are shown, not thrown.
+// True also when the file was empty or still being written and so not printed; errors are
+// shown, not thrown.
 bool PrintIfNotEmpty(const std::string& path, Global& global, const PollEnvironment& env);

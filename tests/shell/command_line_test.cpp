@@ -1,0 +1,49 @@
+// The command line chooses the mode, the one-shot file and the orientation.
+#include "platform/code_pages.h"
+#include "shell/command_line.h"
+
+#include <QTest>
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { SelectCodePages({"CP1250", "CP852"}); }
+
+    void split_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("cmdFile");
+        QTest::addColumn<QString>("orientation");
+        QTest::addColumn<bool>("pollMode");
+        QTest::newRow("empty: plain window") << "" << "" << "0" << false;
+        QTest::newRow("blanks only") << "   " << "" << "0" << false;
+        QTest::newRow("capitals with landscape") << "C:\\DATA\\OUT.TXT 1" << "C:\\DATA\\OUT.TXT" << "1" << false;
+        QTest::newRow("lower case: polling") << "c:\\data\\out.txt" << "c:\\data\\out.txt" << "0" << true;
+        QTest::newRow("polling in landscape") << "c:\\x 1" << "c:\\x" << "1" << true;
+        QTest::newRow("two blanks before 1") << "FILE  1" << "FILE" << "0" << false;
+        QTest::newRow("orientation 2") << "FILE 2" << "FILE" << "0" << false;
+        QTest::newRow("orientation 0") << "FILE 0" << "FILE" << "0" << false;
+        QTest::newRow("trailing text after 1") << "FILE 1 x" << "FILE" << "0" << false;
+        QTest::newRow("digits only") << "12345" << "12345" << "0" << false;
+        QTest::newRow("symbols only") << "/-_." << "/-_." << "0" << false;
+        QTest::newRow("accented lower case") << "/SPOOL/ÁRVÍZő" << "/SPOOL/ÁRVÍZő" << "0" << true;
+        QTest::newRow("accented capitals") << "/SPOOL/ÁRVÍZŐ" << "/SPOOL/ÁRVÍZŐ" << "0" << false;
+        QTest::newRow("blanks around") << "  /OUT.TXT 1  " << "/OUT.TXT" << "1" << false;
+        QTest::newRow("path with blanks splits at the first") << "/MY FILES/OUT.TXT" << "/MY" << "0" << false;
+    }
+    void split()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(QString, cmdFile);
+        QFETCH(QString, orientation);
+        QFETCH(bool, pollMode);
+        const StartupValues values = ParseCommandLine(commandLine.toStdString());
+        QCOMPARE(QString::fromStdString(AnsiCodePage().ToUtf8(values.CmdFile)), cmdFile);
+        QCOMPARE(QString::fromStdString(values.CmdOrientation), orientation);
+        QCOMPARE(values.PollMode, pollMode);
+        QCOMPARE(QString::fromStdString(AnsiCodePage().ToUtf8(values.CmdLine)), commandLine.trimmed());
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "command_line_test.moc"

@@ -1,0 +1,229 @@
+// The main window in process: start-up in each mode, its menus, the resize rule, the logo load and
+// the single exit path.
+#include "platform/message_box.h"
+#include "settings/settings_file.h"
+#include "shell/frm_main.h"
+#include "shell/tray_icon.h"
+#include "temp_folder.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+struct Harness {
+    TempFolder folder;
+    Global global;
+    std::vector<std::string> printed;
+    std::function<bool(const std::string&)> job = [](const std::string&) { return true; };
+    int settingsOpened = 0;
+    std::unique_ptr<frmMain> window;
+
+    explicit Harness(const QByteArray& settingsBytes = {})
+    {
+        if (!settingsBytes.isEmpty())
+            folder.write(SettingsFileName, settingsBytes);
+        frmMain::Services services;
+        services.SettingsFile = folder.fsPath() / SettingsFileName;
+        services.DefaultPrinterName = [] { return std::string("Orvalin PDF"); };
+        services.PrintJob = [this](const std::string& path, const std::string& orientation) {
+            printed.push_back(path + "|" + orientation);
+            return job(path);
+        };
+        services.OpenSettings = [this](frmMain&) { ++settingsOpened; };
+        window = std::make_unique<frmMain>(global, services);
+    }
+    QTimer* timer() const { return window->findChild<QTimer*>(QStringLiteral("Timer")); }
+};
+
+QByteArray SettingsWith(const QString& spoolFolder, int interval, const QString& logoFile = {})
+{
+    return "\"Orvalin PDF\"\r\n\"Courier New\"\r\n10\r\n" + QByteArray::number(interval) + "\r\n0.8\r\n\""
+        + spoolFolder.toUtf8() + "\"\r\n\"text.txt\"\r\n\"" + logoFile.toUtf8() + "\"\r\n\"\"\r\n0\r\n0\r\n";
+}
+
+} // namespace
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { MessageBox::ClearCalls(); }
+
+    void namesAndCaptions()
+    {
+        Harness h;
+        frmMain& w = *h.window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Orvalinó"));
+        QCOMPARE(w.windowIcon().availableSizes().value(0), QSize(32, 32));
+        QVERIFY(w.findChild<QLabel*>(QStringLiteral("Kep")));
+        QVERIFY(h.timer());
+        const QList<QAction*> bar = w.menuBar()->actions();
+        QCOMPARE(bar.size(), 2);
+        QCOMPARE(bar[0]->objectName(), QStringLiteral("endPrg"));
+        QCOMPARE(bar[0]->text(), QStringLiteral("&Kilépés"));
+        QCOMPARE(bar[1]->objectName(), QStringLiteral("settings"));
+        QCOMPARE(bar[1]->text(), QStringLiteral("&Beállítások"));
+        QMenu* menu = w.findChild<QMenu*>(QStringLiteral("ppMenu"));
+        QVERIFY(menu);
+        QCOMPARE(menu->title(), QStringLiteral("Menü"));
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.size(), 4);
+        QCOMPARE(items[0]->objectName(), QStringLiteral("ppShow"));
+        QCOMPARE(items[0]->text(), QStringLiteral("Mutat"));
+        QCOMPARE(items[1]->text(), QStringLiteral("Beállítások"));
+        QVERIFY(items[2]->isSeparator());
+        QCOMPARE(items[2]->objectName(), QStringLiteral("ppz"));
+        QCOMPARE(items[3]->objectName(), QStringLiteral("ppEnd"));
+        QCOMPARE(items[3]->text(), QStringLiteral("Kilépés"));
+        QCOMPARE(menu->defaultAction(), items[0]);
+    }
+
+    void emptyCommandLineShowsThePlainWindow()
+    {
+        Harness h;
+        h.window->Startup("");
+        QVERIFY(h.window->isVisible());
+        QVERIFY(!h.timer()->isActive());
+        QCOMPARE(h.global.startup.CmdOrientation, std::string("0"));
+        QVERIFY(h.folder.exists(SettingsFileName)); // the first start saved the defaults
+        QVERIFY(h.window->trayIcon().IsAdded());
+        // The menu's exit closes through the single path.
+        h.window->findChild<QAction*>(QStringLiteral("endPrg"))->trigger();
+        QVERIFY(h.window->Ended());
+        QCOMPARE(h.window->ExitStatus(), 0);
+        QVERIFY(!h.window->trayIcon().IsAdded());
+    }
+
+    void lowerCaseWordStartsHiddenPolling()
+    {
+        TempFolder spool;
+        Harness h(SettingsWith(spool.path() + "/", 1234));
+        h.window->Startup("watch 1");
+        QVERIFY(!h.window->isVisible());
+        QVERIFY(h.timer()->isActive());
+        QCOMPARE(h.timer()->interval(), 1234);
+        QVERIFY(h.global.startup.PollMode);
+        QCOMPARE(h.window->trayIcon().Tip(), QStringLiteral("Orvalinó (") + spool.path() + "/text.txt)");
+        h.window->close();
+    }
+
+    void minimisingHidesOnlyInPollingMode()
+    {
+        {
+            Harness h;
+            h.window->Startup("");
+            h.window->showMinimized();
+            QTest::qWait(50);
+            QVERIFY(h.window->isVisible());
+            h.window->close();
+        }
+        {
+            Harness h;
+            h.window->Startup("watch");
+            h.window->showNormal();
+            h.window->showMinimized();
+            QTRY_VERIFY(!h.window->isVisible());
+            h.window->close();
+        }
+    }
+
+    void iconPressesDoNothingWhileTheWindowIsShown()
+    {
+        Harness h;
+        h.window->Startup("");
+        h.window->TrayMouseEvent(TrayRightButtonDown); // would block in the popup if it opened
+        QVERIFY(!h.window->Ended());
+        h.window->close();
+    }
+
+    void oneShotPrintsOnceAndCloses()
+    {
+        TempFolder data;
+        data.write("OUT.TXT", "hello\r\n");
+        Harness h(SettingsWith("/nowhere/", 50));
+        // A relative name in capitals only: the one-shot mode.
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(data.path());
+        h.window->Startup("OUT.TXT 1");
+        QDir::setCurrent(previous);
+        QVERIFY(h.window->Ended());
+        QCOMPARE(h.printed, (std::vector<std::string>{"OUT.TXT|1"}));
+        QCOMPARE(h.window->pollState().Ticks, std::int16_t(1));
+        QVERIFY(data.exists("OUT.TXT"));
+    }
+
+    void oneShotWithAMissingFileWaitsTenTicks()
+    {
+        Harness h(SettingsWith("/nowhere/", 20));
+        h.window->Startup("/NO/SUCH/FILE.TXT");
+        QVERIFY(h.window->Ended());
+        QCOMPARE(h.window->pollState().Ticks, std::int16_t(10));
+        QVERIFY(h.printed.empty());
+        QCOMPARE(h.window->ExitStatus(), 0);
+    }
+
+    void oneShotWithTheLogoStaysOpenInThePlainWindow()
+    {
+        TempFolder pictures;
+        QImage logo(40, 20, QImage::Format_RGB32);
+        logo.fill(Qt::red);
+        QVERIFY(logo.save(pictures.file("logo.bmp")));
+        Harness h(SettingsWith("/nowhere/", 20, pictures.file("logo.bmp")));
+        h.window->Startup("/NO/SUCH/FILE.TXT");
+        QVERIFY(!h.window->Ended());
+        QVERIFY(h.window->isVisible());
+        QVERIFY(h.global.settings.LogoEnabled);
+        QCOMPARE(h.window->LogoPicture().size(), QSize(40, 20));
+        QVERIFY(h.timer()->isActive()); // still retrying, as it was
+        h.window->close();
+    }
+
+    void aLogoThatIsNoPictureIsSwitchedOffSilently()
+    {
+        TempFolder pictures;
+        pictures.write("logo.bmp", "this is not a bitmap");
+        Harness h(SettingsWith("/nowhere/", 1000, pictures.file("logo.bmp")));
+        h.window->Startup("");
+        QVERIFY(!h.global.settings.LogoEnabled);
+        QVERIFY(h.window->LogoPicture().isNull());
+        QVERIFY(MessageBox::Calls().empty());
+        QCOMPARE(h.folder.read(SettingsFileName), SettingsWith("/nowhere/", 1000, pictures.file("logo.bmp")));
+        h.window->close();
+    }
+
+    void anUnreadableSettingsFileEndsStartUpWithAMessage()
+    {
+        const QByteArray bad = SettingsWith("/nowhere/", 1000).replace("\r\n10\r\n", "\r\nten\r\n");
+        Harness h(bad);
+        h.window->Startup("watch");
+        QVERIFY(h.window->Ended());
+        QCOMPARE(h.window->ExitStatus(), 1);
+        QCOMPARE(MessageBox::Calls().size(), std::size_t(1));
+        const MessageBox::Call& call = MessageBox::Calls()[0];
+        QCOMPARE(call.icon, MessageBox::Icon::Critical);
+        QVERIFY(call.text.contains(h.folder.file(SettingsFileName)));
+        QVERIFY(call.text.contains("line 3 (FontSize)"));
+        QCOMPARE(h.folder.read(SettingsFileName), bad);
+        QVERIFY(!h.window->trayIcon().IsAdded());
+        QVERIFY(!h.timer()->isActive());
+    }
+
+    void settingsCommandSetsTheHourglassAroundTheDialog()
+    {
+        Harness h;
+        h.window->Startup("");
+        h.window->findChild<QAction*>(QStringLiteral("settings"))->trigger();
+        QCOMPARE(h.settingsOpened, 1);
+        h.window->close();
+    }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "frm_main_test.moc"
