@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 
 // The icon lives in a resource of this static library, which must be registered by hand.
@@ -131,7 +132,10 @@ void frmMain::closeEvent(QCloseEvent* event)
         Timer->stop();
         tray_->RemoveTrayIcon();
         SetMousePointer(MousePointer::Default);
-        QCoreApplication::exit(exitStatus_);
+        // Before the event loop runs (a start-up that ends at once), main returns by itself; an
+        // exit() then would make every later event loop return at once.
+        if (QThread::currentThread()->loopLevel() > 0)
+            QCoreApplication::exit(exitStatus_);
     }
     event->accept();
 }

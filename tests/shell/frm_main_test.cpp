@@ -7,6 +7,8 @@
 #include "temp_folder.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QScreen>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -139,6 +141,61 @@ private Q_SLOTS:
         Harness h;
         h.window->Startup("");
         h.window->TrayMouseEvent(TrayRightButtonDown); // would block in the popup if it opened
+        QVERIFY(!h.window->Ended());
+        h.window->close();
+    }
+
+    void iconPopupCommands_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("button");
+        QTest::newRow("left press, Kilépés") << "ppEnd" << TrayLeftButtonDown;
+        QTest::newRow("right press, Beállítások") << "ppSettings" << TrayRightButtonDown;
+        QTest::newRow("right press, Mutat") << "ppShow" << TrayRightButtonDown;
+        QTest::newRow("left press, dismissed") << "" << TrayLeftButtonDown;
+    }
+    void iconPopupCommands()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, button);
+        Harness h;
+        h.window->Startup("watch");
+        QVERIFY(!h.window->isVisible());
+        QString defaultItem;
+        QTimer::singleShot(100, [&] {
+            QMenu* popup = h.window->popupMenu();
+            if (!popup->isVisible())
+                return;
+            defaultItem = popup->defaultAction() ? popup->defaultAction()->objectName() : QString();
+            if (item.isEmpty()) {
+                QTest::keyClick(popup, Qt::Key_Escape);
+                return;
+            }
+            popup->setActiveAction(popup->findChild<QAction*>(item));
+            QTest::keyClick(popup, Qt::Key_Return);
+        });
+        h.window->TrayMouseEvent(button);
+        QCOMPARE(defaultItem, QStringLiteral("ppShow"));
+        QCOMPARE(h.window->Ended(), item == "ppEnd");
+        QCOMPARE(h.settingsOpened, item == "ppSettings" ? 1 : 0);
+        QCOMPARE(h.window->isVisible(), item == "ppShow");
+        if (item == "ppShow") {
+            QVERIFY(!h.window->isMinimized());
+            const QRect screen = h.window->screen()->geometry();
+            QVERIFY(qAbs(h.window->frameGeometry().center().x() - screen.center().x()) <= 1);
+            QVERIFY(qAbs(h.window->frameGeometry().center().y() - screen.center().y()) <= 1);
+            // Shown normally, the icon no longer reacts.
+            h.window->TrayMouseEvent(TrayLeftButtonDown);
+        }
+        h.window->close();
+    }
+
+    void otherIconEventsAreIgnored()
+    {
+        Harness h;
+        h.window->Startup("watch");
+        for (int message : {512, 514, 515, 517, 518, 519})
+            h.window->TrayMouseEvent(message); // none of them opens the (blocking) popup
         QVERIFY(!h.window->Ended());
         h.window->close();
     }
