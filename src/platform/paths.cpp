@@ -52,6 +52,13 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
 
 std::vector<std::string> DirectorySearch(const std::string& pattern)
 {
+    std::error_code ignored;
+    return DirectorySearch(pattern, ignored);
+}
+
+std::vector<std::string> DirectorySearch(const std::string& pattern, std::error_code& error)
+{
+    error.clear();
     std::vector<std::string> names;
     const std::size_t cut = pattern.rfind(PathSeparator);
     const std::string folder = cut == std::string::npos ? std::string(".") : pattern.substr(0, cut + 1);
@@ -60,8 +67,11 @@ std::vector<std::string> DirectorySearch(const std::string& pattern)
         return names;
     std::error_code ec;
     std::filesystem::directory_iterator it(PathFromAnsi(folder), ec);
-    if (ec)
+    if (ec) {
+        if (ec != std::errc::no_such_file_or_directory)
+            error = ec; // a missing folder simply holds nothing
         return names;
+    }
     for (const auto& entry : it) {
         const std::string name = AnsiFromPath(entry.path().filename());
         if (WildcardMatch(namePattern, name) && IsOrdinaryFile(entry.path()))

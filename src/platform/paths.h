@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #ifdef _WIN32
@@ -27,3 +28,5 @@ bool WildcardMatch(std::string_view pattern, std::string_view name);
 // name may hold wildcards), in name order. A folder that does not exist or cannot be listed
 // gives no names.
 std::vector<std::string> DirectorySearch(const std::string& pattern);
+// The same, telling why a folder that exists could not be listed (error stays clear otherwise).
+std::vector<std::string> DirectorySearch(const std::string& pattern, std::error_code& error);

@@ -82,6 +82,7 @@ private:
     Services services_;
     PollState poll_;
     QImage logo_;
+    std::string searchProblem_; // the last reason the spool folder could not be listed
     bool ended_ = false;
     int exitStatus_ = 0;
 

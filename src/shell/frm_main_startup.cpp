@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -50,7 +51,17 @@ PollEnvironment frmMain::MakePollEnvironment()
 {
     PollEnvironment env;
     env.ProcessEvents = [] { QCoreApplication::processEvents(); };
-    env.Search = [](const std::string& pattern) { return DirectorySearch(pattern); };
+    env.Search = [this](const std::string& pattern) {
+        std::error_code error;
+        std::vector<std::string> names = DirectorySearch(pattern, error);
+        // A folder that cannot be listed finds nothing, like a missing one; the log says why,
+        // once each time the reason changes, instead of a box at every tick.
+        const std::string problem = error ? AnsiCodePage().ToUtf8(pattern) + ": " + error.message() : std::string();
+        if (problem != searchProblem_ && !problem.empty())
+            std::fprintf(stderr, "The spool folder cannot be read: %s\n", problem.c_str());
+        searchProblem_ = problem;
+        return names;
+    };
     env.PrintJob = [this](const std::string& path, const std::string& orientation) {
         if (!services_.PrintJob)
             throw OrvalinError("No printer is set up.");
