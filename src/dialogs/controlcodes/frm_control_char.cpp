@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFont>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -43,6 +44,11 @@ frmControlChar::frmControlChar(QWidget* parent, const ActionTableType& actionTab
     setWindowTitle(QStringLiteral("Vezérlő kódok"));
     setModal(true);
     setFixedSize(Px(4965), Px(4515));
+    // The twip positions leave room for an 8-point font; a larger desktop font would cut the
+    // captions and the codes off.
+    QFont formFont = font();
+    formFont.setPointSize(8);
+    setFont(formFont);
 
     frm_[0] = new QGroupBox(QStringLiteral("Akció"), this);
     frm_[0]->setObjectName(QStringLiteral("frm0"));
