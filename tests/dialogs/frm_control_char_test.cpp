@@ -4,7 +4,9 @@
 #include "platform/mouse_pointer.h"
 #include "settings/rule_line.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -324,6 +326,21 @@ private Q_SLOTS:
         // Tabbing in selects too.
         Box(dialog, 0)->setFocus(Qt::TabFocusReason);
         QTRY_COMPARE(Box(dialog, 0)->selectedText(), QStringLiteral("27"));
+
+        // Focus given back after a warning box keeps the caret where the typing was.
+        QLineEdit* typed = Box(dialog, 2);
+        typed->setFocus(Qt::OtherFocusReason);
+        QTest::qWait(20); // the selection made for entering the empty box
+        QTest::keyClicks(typed, "30");
+        typed->deselect();
+        typed->setCursorPosition(2);
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(typed, &back);
+        QTest::qWait(20);
+        QVERIFY(!typed->hasSelectedText());
+        QCOMPARE(typed->cursorPosition(), 2);
+        QTest::keyClick(typed, '0');
+        QCOMPARE(typed->text(), QStringLiteral("300"));
     }
 
     void okReturnsTheRule()
@@ -588,6 +605,7 @@ private Q_SLOTS:
         QTest::newRow("bb 27 69") << QByteArray("\x1b\x45") << "bb";
         QTest::newRow("font size 12") << QByteArray("\x1b\x21") << "12";
         QTest::newRow("font size 8") << QByteArray("\x1b\x38") << "8";
+        QTest::newRow("font size 100") << QByteArray("\x1b\x31") << "100";
         QTest::newRow("ignore 0") << QByteArray(1, '\0') << "";
         QTest::newRow("tb 9") << QByteArray("\x09") << "tb";
         QTest::newRow("line height 1cm, high bytes") << QByteArray("\xff\x80\xe9") << "h1";

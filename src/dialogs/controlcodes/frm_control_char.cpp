@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -220,7 +221,11 @@ void frmControlChar::keyPressEvent(QKeyEvent* event)
 
 bool frmControlChar::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn) {
+    // Focus coming back from a message box or another window is not the user entering the box:
+    // selecting then would make the next key replace what the warning was about.
+    if (event->type() == QEvent::FocusIn
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         for (int i = 0; i < CodeBoxCount; ++i) {
             if (watched == codASCII_[static_cast<std::size_t>(i)])
                 codASCIIGotFocus(i);
