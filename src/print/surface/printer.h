@@ -28,6 +28,9 @@ public:
     // without output produces no page and no job. Throws OrvalinError when the document could
     // not be handed over: nothing that was not handed over counts as printed.
     virtual void EndDoc() = 0;
+    // Discards the document in progress without handing it over; the pen goes to (0, 0). A printer
+    // that keeps no document of its own has nothing to discard.
+    virtual void KillDoc() {}
 };
 
 // The off-screen page canvas of the logo page.

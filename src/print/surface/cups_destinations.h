@@ -1,0 +1,24 @@
+// The CUPS client side of printing: the destinations, their default paper, and handing a rendered
+// PDF to a queue. Every call goes to the scheduler that libcups chooses (CUPS_HTTP_DEFAULT).
+#pragma once
+
+#include <QPageSize>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+struct CupsDestinations {
+    std::vector<std::string> Names; // sorted; instances left out
+    std::string Default;            // empty when CUPS has no default or cannot be reached
+};
+
+CupsDestinations ListCupsDestinations();
+
+// The destination's default media; A4 when it cannot be told.
+QPageSize CupsDefaultPageSize(const std::string& destination);
+
+// Hands the PDF file to the queue as one job and returns the job id. Throws OrvalinError when the
+// destination is gone, stopped, not accepting jobs, or the scheduler refuses the job.
+int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, const std::string& title,
+                    int printQuality);

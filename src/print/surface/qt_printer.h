@@ -1,0 +1,56 @@
+// The printer back-end: QPainter on a PDF with 1440 dots per inch, so device units are twips. The
+// built-in printer files each document as a new PDF; a CUPS destination gets the PDF as one job.
+#pragma once
+
+#include "printer.h"
+#include "surface_state.h"
+
+#include <QPageSize>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class QtPrinter final : public SurfaceState<Printer> {
+public:
+    // The built-in printer, filing documents into pdfFolder (created when missing).
+    static std::unique_ptr<QtPrinter> BuiltIn(const std::filesystem::path& pdfFolder);
+    // A CUPS destination; its paper is the destination's default media.
+    static std::unique_ptr<QtPrinter> Cups(const std::string& destination);
+    ~QtPrinter() override;
+
+    std::string DeviceName() const override { return deviceName_; }
+    int Orientation() const override { return orientation_; }
+    void SetOrientation(int orientation) override;
+    void SetPrintQuality(int quality) override;
+    int PrintQuality() const { return quality_; }
+    double PageWidth() const override;
+    double PageHeight() const override;
+
+    void NewPage() override;
+    void EndDoc() override;
+    void KillDoc() override;
+    void PaintPicture(const QImage& picture, double x, double y, double width, double height, double sourceX,
+                      double sourceY, double sourceWidth, double sourceHeight) override;
+
+    // The file the built-in printer wrote last (empty before the first).
+    const std::filesystem::path& LastFile() const { return lastFile_; }
+
+protected:
+    void DrawRun(double x, double y, const std::string& bytes, const QString& text) override;
+
+private:
+    struct Document;
+    QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, QPageSize pageSize);
+    Document& Active();
+    void Publish(Document& document);
+
+    std::string deviceName_;
+    bool builtIn_;
+    std::filesystem::path pdfFolder_;
+    QPageSize pageSize_;
+    int orientation_ = OrientationPortrait;
+    int quality_ = PrintQualityHigh;
+    std::unique_ptr<Document> document_;
+    std::filesystem::path lastFile_;
+};

@@ -1,0 +1,15 @@
+// The factories of the Qt printing back-end: the system's printers and the logo page's canvas.
+#pragma once
+
+#include "printer.h"
+
+#include <filesystem>
+#include <memory>
+
+// The CUPS destinations (sorted by name) and then the built-in printer, which files each document
+// as a new PDF into pdfFolder (the folder "PDF" beside the settings file; created when missing).
+// The current printer starts as the CUPS default, or the built-in printer when CUPS has none.
+std::unique_ptr<PrintersCollection> MakeSystemPrinters(const std::filesystem::path& pdfFolder);
+
+// The page canvas on its hidden window "Picnyomkep". Needs a QApplication.
+std::unique_ptr<Canvas> MakePageCanvas();
