@@ -69,14 +69,14 @@ void QtPrinter::SetPrintQuality(int quality)
 
 double QtPrinter::PageWidth() const
 {
-    const QSizeF inches = pageSize_.size(QPageSize::Inch);
-    return (orientation_ == OrientationLandscape ? inches.height() : inches.width()) * 1440;
+    const QSizeF millimetres = pageSize_.size(QPageSize::Millimeter);
+    return (orientation_ == OrientationLandscape ? millimetres.height() : millimetres.width()) / 25.4 * 1440;
 }
 
 double QtPrinter::PageHeight() const
 {
-    const QSizeF inches = pageSize_.size(QPageSize::Inch);
-    return (orientation_ == OrientationLandscape ? inches.width() : inches.height()) * 1440;
+    const QSizeF millimetres = pageSize_.size(QPageSize::Millimeter);
+    return (orientation_ == OrientationLandscape ? millimetres.width() : millimetres.height()) / 25.4 * 1440;
 }
 
 QtPrinter::Document& QtPrinter::Active()

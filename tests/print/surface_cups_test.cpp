@@ -1,0 +1,177 @@
+// Printing through CUPS, against a private scheduler started by the test: destinations and the
+// default, a document arriving whole at the backend, and queues that refuse, are stopped or gone.
+#include "common/errors.h"
+#include "pdf_inspect.h"
+#include "private_cups.h"
+#include "print/surface/qt_surface.h"
+#include "temp_folder.h"
+
+#include <QDir>
+#include <QSet>
+#include <QTest>
+
+namespace {
+
+constexpr int JobWaitMs = 30000;
+
+QSet<QString> TemporaryPdfs()
+{
+    const QStringList names = QDir::temp().entryList({QStringLiteral("orvalin-*.pdf")}, QDir::Files);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+} // namespace
+
+class SurfaceCupsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(cups_.start(), qPrintable(cups_.lastError()));
+    }
+
+    void cleanupTestCase() { cups_.stop(); }
+
+    void noDestinationsMeansBuiltIn()
+    {
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QCOMPARE(printers->DeviceNames(), std::vector<std::string>{BuiltInPrinterName});
+        QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
+        QVERIFY2(cups_.addQueue(QStringLiteral("zeta")), qPrintable(cups_.lastError()));
+        // A destination without a default still leaves the built-in printer as the default.
+        QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
+        QCOMPARE(printers->Current().DeviceName(), std::string(BuiltInPrinterName));
+    }
+
+    void destinationsInOrderWithDefault()
+    {
+        QVERIFY2(cups_.addQueue(QStringLiteral("office"), true), qPrintable(cups_.lastError()));
+        QVERIFY2(cups_.addQueue(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        const std::vector<std::string> expected{"Alpha", "office", "zeta", BuiltInPrinterName};
+        QCOMPARE(printers->DeviceNames(), expected);
+        QCOMPARE(printers->DefaultDeviceName(), std::string("office"));
+        QCOMPARE(printers->Current().DeviceName(), std::string("office"));
+        QVERIFY(printers->Select("zeta"));
+        QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
+        QVERIFY(!printers->Select("ZETA"));
+        QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
+        QVERIFY(printers->Current().PageWidth() > 10000);
+    }
+
+    void documentArrivesWhole()
+    {
+        const QSet<QString> before = TemporaryPdfs();
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("office"));
+        Printer& printer = printers->Current();
+        printer.SetFontName("Liberation Sans");
+        printer.SetFontSize(12);
+        printer.PrintText("Through the queue");
+        printer.NewPage();
+        printer.PrintText("Second page");
+        printer.EndDoc();
+        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("office"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        const QString saved = cups_.savedJobs(QStringLiteral("office")).constFirst();
+        QCOMPARE(PdfPageCount(saved), 2);
+        QVERIFY(PdfText(saved).contains(QStringLiteral("Through the queue")));
+        QCOMPARE(FindPdfWord(saved, QStringLiteral("Second")).page, 2);
+        QCOMPARE(TemporaryPdfs(), before);
+        // Nothing lands in the built-in printer's folder.
+        QVERIFY(QDir(pdfs_.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void emptyDocumentMakesNoJob()
+    {
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("Alpha"));
+        printers->Current().SetCurrentY(500);
+        printers->Current().EndDoc();
+        QCOMPARE(cups_.jobCount(QStringLiteral("Alpha")), 0);
+    }
+
+    void rejectingQueueThrows()
+    {
+        const QSet<QString> before = TemporaryPdfs();
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("Alpha"));
+        QVERIFY2(cups_.reject(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
+        printers->Current().PrintText("Refused text");
+        try {
+            printers->Current().EndDoc();
+            QFAIL("EndDoc accepted a document for a queue that rejects jobs");
+        } catch (const OrvalinError& error) {
+            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("not accepting")), error.what());
+        }
+        QCOMPARE(cups_.jobCount(QStringLiteral("Alpha")), 0);
+        QCOMPARE(TemporaryPdfs(), before);
+
+        // Once the queue accepts again, the next document is new: nothing of the refused one.
+        QVERIFY2(cups_.accept(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
+        printers->Current().PrintText("Accepted text");
+        printers->Current().EndDoc();
+        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("Alpha"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        const QString text = PdfText(cups_.savedJobs(QStringLiteral("Alpha")).constFirst());
+        QVERIFY(text.contains(QStringLiteral("Accepted text")));
+        QVERIFY(!text.contains(QStringLiteral("Refused")));
+        QCOMPARE(PdfPageCount(cups_.savedJobs(QStringLiteral("Alpha")).constFirst()), 1);
+    }
+
+    void stoppedQueueThrows()
+    {
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("zeta"));
+        QVERIFY2(cups_.disable(QStringLiteral("zeta")), qPrintable(cups_.lastError()));
+        printers->Current().PrintText("Held back");
+        try {
+            printers->Current().EndDoc();
+            QFAIL("EndDoc accepted a document for a stopped queue");
+        } catch (const OrvalinError& error) {
+            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("stopped")), error.what());
+        }
+        QCOMPARE(cups_.jobCount(QStringLiteral("zeta")), 0);
+        QCOMPARE(printers->Current().CurrentX(), 0.0);
+        QVERIFY2(cups_.enable(QStringLiteral("zeta")), qPrintable(cups_.lastError()));
+        printers->Current().PrintText("Started again");
+        printers->Current().EndDoc();
+        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("zeta"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        QVERIFY(!PdfText(cups_.savedJobs(QStringLiteral("zeta")).constFirst()).contains(QStringLiteral("Held")));
+    }
+
+    void removedDestinationThrows()
+    {
+        QVERIFY2(cups_.addQueue(QStringLiteral("gone")), qPrintable(cups_.lastError()));
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("gone"));
+        printers->Current().PrintText("Nowhere to go");
+        QVERIFY2(cups_.remove(QStringLiteral("gone")), qPrintable(cups_.lastError()));
+        try {
+            printers->Current().EndDoc();
+            QFAIL("EndDoc accepted a document for a destination that is gone");
+        } catch (const OrvalinError& error) {
+            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("not available")), error.what());
+        }
+        QVERIFY(!printers->Select("gone"));
+        QVERIFY(cups_.savedJobs(QStringLiteral("gone")).isEmpty());
+    }
+
+    // Last: the scheduler goes away while a document is open.
+    void schedulerGoneThrows()
+    {
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("office"));
+        printers->Current().PrintText("No scheduler");
+        cups_.stop();
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printers->Current().EndDoc());
+        QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
+        QCOMPARE(printers->DeviceNames(), std::vector<std::string>{BuiltInPrinterName});
+    }
+
+private:
+    PrivateCups cups_;
+    TempFolder pdfs_;
+};
+
+QTEST_MAIN(SurfaceCupsTest)
+#include "surface_cups_test.moc"

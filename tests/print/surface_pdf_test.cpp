@@ -1,0 +1,339 @@
+// The built-in printer's real output, read back with poppler: pages, sizes, text positions, code
+// pages, faces, pictures, and how documents are filed.
+#include "common/errors.h"
+#include "pdf_inspect.h"
+#include "platform/code_pages.h"
+#include "print/surface/qt_printer.h"
+#include "print/surface/qt_surface.h"
+#include "temp_folder.h"
+
+#include <cups/cups.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QImage>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+constexpr double A4WidthPoints = 595.276;
+constexpr double A4HeightPoints = 841.89;
+
+QStringList PdfFiles(const QString& folder)
+{
+    QStringList files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
+        files << dir.filePath(name);
+    return files;
+}
+
+// Everything in the folder, hidden files included.
+QStringList AllFiles(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+std::unique_ptr<QtPrinter> MonoPrinter(const TempFolder& folder, double points = 12)
+{
+    auto printer = QtPrinter::BuiltIn(folder.fsPath());
+    printer->SetFontName("Liberation Mono");
+    printer->SetFontSize(points);
+    return printer;
+}
+
+QString LastPdf(const QtPrinter& printer) { return QString::fromStdString(printer.LastFile().string()); }
+
+} // namespace
+
+class SurfacePdfTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // No scheduler of the machine's own takes part: CUPS is pointed at a socket that is not there.
+        qputenv("CUPS_SERVER", QFile::encodeName(QDir::temp().filePath(QStringLiteral("orvalin-no-cups.sock"))));
+        cupsSetServer(qgetenv("CUPS_SERVER").constData());
+        SelectCodePages({"CP1250", "CP852"});
+    }
+
+    void pagesAndSizes()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        QCOMPARE(printer->Orientation(), OrientationPortrait);
+        QVERIFY(std::fabs(printer->PageWidth() - A4WidthPoints * 20) < 1);
+        QVERIFY(std::fabs(printer->PageHeight() - A4HeightPoints * 20) < 1);
+        printer->PrintText("one");
+        printer->SetCurrentX(500);
+        printer->NewPage();
+        QCOMPARE(printer->CurrentX(), 0.0);
+        QCOMPARE(printer->CurrentY(), 0.0);
+        printer->PrintText("two");
+        // A change of orientation within a document applies from the next page on.
+        printer->SetOrientation(OrientationLandscape);
+        QVERIFY(std::fabs(printer->PageWidth() - A4HeightPoints * 20) < 1);
+        printer->NewPage();
+        printer->PrintText("three");
+        printer->EndDoc();
+
+        const QString pdf = LastPdf(*printer);
+        QCOMPARE(PdfPageCount(pdf), 3);
+        QVERIFY(std::fabs(PdfPageSize(pdf, 1).width() - A4WidthPoints) < 0.5);
+        QVERIFY(std::fabs(PdfPageSize(pdf, 2).height() - A4HeightPoints) < 0.5);
+        QVERIFY(std::fabs(PdfPageSize(pdf, 3).width() - A4HeightPoints) < 0.5);
+        QVERIFY(std::fabs(PdfPageSize(pdf, 3).height() - A4WidthPoints) < 0.5);
+        QCOMPARE(FindPdfWord(pdf, QStringLiteral("three")).page, 3);
+
+        // A whole landscape document.
+        printer->PrintText("wide");
+        printer->EndDoc();
+        QCOMPARE(PdfPageCount(LastPdf(*printer)), 1);
+        QVERIFY(PdfPageSize(LastPdf(*printer), 1).width() > PdfPageSize(LastPdf(*printer), 1).height());
+    }
+
+    void textPositionsAndPen()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        printer->SetCurrentX(1440);
+        printer->SetCurrentY(2880);
+        printer->PrintText("Hello");
+        // Liberation Mono advances 0.6 em: 144 twips a character at 12 points.
+        QVERIFY2(std::fabs(printer->CurrentX() - (1440 + 5 * 144)) < 1, qPrintable(QString::number(printer->CurrentX())));
+        QCOMPARE(printer->CurrentY(), 2880.0);
+        printer->PrintText(" World");
+        const double lineTop = printer->CurrentY();
+        printer->PrintLineEnd();
+        QCOMPARE(printer->CurrentX(), 0.0);
+        const double lineHeight = printer->CurrentY() - lineTop;
+        QVERIFY(lineHeight > 240 && lineHeight < 360); // about 1.1 lines of 12 points
+        printer->PrintText("Next");
+        printer->EndDoc();
+        QCOMPARE(printer->CurrentX(), 0.0);
+        QCOMPARE(printer->CurrentY(), 0.0);
+
+        const QString pdf = LastPdf(*printer);
+        const PdfWord hello = FindPdfWord(pdf, QStringLiteral("Hello"));
+        const PdfWord world = FindPdfWord(pdf, QStringLiteral("World"));
+        const PdfWord next = FindPdfWord(pdf, QStringLiteral("Next"));
+        QCOMPARE(hello.page, 1);
+        QVERIFY2(std::fabs(hello.xMin - 72) < 1, qPrintable(QString::number(hello.xMin)));
+        // The top of the text box sits at the pen's y (poppler's box spans the font's ascent).
+        QVERIFY2(std::fabs(hello.yMin - 144) < 2, qPrintable(QString::number(hello.yMin)));
+        QVERIFY(std::fabs(world.xMin - (72 + 6 * 7.2)) < 1);
+        QVERIFY(std::fabs(next.xMin) < 1);
+        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < 1);
+    }
+
+    void tabStops()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        // Every 8 average character widths from x = 0: 8 * 144 twips at 12 points.
+        printer->PrintText("A\tB");
+        QVERIFY(std::fabs(printer->CurrentX() - (1152 + 144)) < 1);
+        printer->SetCurrentX(1200);
+        printer->PrintText("\t");
+        QVERIFY(std::fabs(printer->CurrentX() - 2304) < 1);
+        printer->SetCurrentX(0);
+        printer->SetCurrentY(1440);
+        printer->PrintText("\t\tC");
+        printer->EndDoc();
+        const QString pdf = LastPdf(*printer);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - 1152 / 20.0) < 1);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - 2304 / 20.0) < 1);
+    }
+
+    void codePages()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        printer->SetFontCharset(OemCharset);
+        printer->PrintText("\xA0\x72\x76\xA1\x7A\x74\xFB\x72\x8B\x20\x74\x81\x6B\x94\x72\x66\xA3\x72\xA2\x67\x82\x70\x20\x8A\xEB");
+        printer->PrintLineEnd();
+        // Any other character set shows the bytes in the ANSI code page.
+        printer->SetFontCharset(0);
+        printer->PrintText("\xE1\x72\x76\xED\x7A\x74\xFB\x72\xF5");
+        printer->EndDoc();
+        const QString text = PdfText(LastPdf(*printer));
+        QVERIFY2(text.contains(QStringLiteral("árvíztűrő tükörfúrógép ŐŰ")), qPrintable(text));
+        QCOMPARE(text.count(QStringLiteral("árvíztűrő")), 2);
+    }
+
+    void facesFollowTheFont()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        printer->PrintText("plain");
+        printer->EndDoc();
+        const QStringList plainFonts = PdfFonts(LastPdf(*printer));
+        QVERIFY(!plainFonts.isEmpty());
+        QVERIFY2(plainFonts.filter(QStringLiteral("Bold")).isEmpty(), qPrintable(plainFonts.join(',')));
+
+        printer->PrintText("plain ");
+        printer->SetFontBold(true);
+        printer->PrintText("strong");
+        printer->SetFontBold(false);
+        printer->SetFontItalic(true);
+        printer->PrintText("slanted");
+        printer->EndDoc();
+        const QStringList fonts = PdfFonts(LastPdf(*printer));
+        QVERIFY2(!fonts.filter(QStringLiteral("Mono-Bold")).isEmpty(), qPrintable(fonts.join(',')));
+        QVERIFY2(!fonts.filter(QStringLiteral("Mono-Italic")).isEmpty(), qPrintable(fonts.join(',')));
+        QVERIFY(PdfText(LastPdf(*printer)).contains(QStringLiteral("strong")));
+    }
+
+    void fractionalAndUnknownFonts()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder, 10.5);
+        QCOMPARE(printer->FontSize(), 10.5);
+        printer->PrintText("abcd");
+        QVERIFY(std::fabs(printer->CurrentX() - 4 * 0.6 * 210) < 1);
+        // A family that is not installed is substituted, not refused.
+        printer->SetFontName("No Such Family Anywhere");
+        QCOMPARE(printer->FontName(), std::string("No Such Family Anywhere"));
+        printer->PrintText(" Substituted");
+        printer->EndDoc();
+        QVERIFY(PdfText(LastPdf(*printer)).contains(QStringLiteral("Substituted")));
+    }
+
+    void pictures()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        QImage picture(40, 20, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        // 40 x 20 pixels are 600 x 300 twips.
+        printer->PaintPicture(picture, 1440, 1440, 600, 300, 0, 0, 600, 300);
+        printer->EndDoc();
+        QCOMPARE(PdfImageCount(LastPdf(*printer)), 1);
+        QCOMPARE(PdfPageCount(LastPdf(*printer)), 1);
+    }
+
+    void badValuesAreRefused()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(0));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(3));
+        QCOMPARE(printer->Orientation(), OrientationPortrait);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(0));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(-5));
+        printer->SetPrintQuality(-1);
+        printer->SetPrintQuality(600);
+        QCOMPARE(printer->PrintQuality(), 600);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(0));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(-3));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(std::nan("")));
+        QCOMPARE(printer->FontSize(), 12.0);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetCurrentX(std::nan("")));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetCurrentY(INFINITY));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(QImage(), 0, 0, 10, 10, 0, 0, 10, 10));
+        QImage picture(4, 4, QImage::Format_RGB32);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(picture, 0, 0, -10, 10, 0, 0, 60, 60));
+        // None of the refused calls started a document.
+        printer->EndDoc();
+        QVERIFY(PdfFiles(folder.path()).isEmpty());
+    }
+
+    void emptyDocumentFilesNothing()
+    {
+        TempFolder folder;
+        const QString pdfFolder = folder.file(QStringLiteral("PDF"));
+        auto printer = QtPrinter::BuiltIn(pdfFolder.toStdString());
+        printer->SetCurrentX(700);
+        printer->SetFontBold(true);
+        printer->EndDoc();
+        QCOMPARE(printer->CurrentX(), 0.0);
+        QVERIFY(AllFiles(pdfFolder).isEmpty());
+        // A picture of no size is no output either.
+        printer->PaintPicture(QImage(2, 2, QImage::Format_RGB32), 0, 0, 0, 0, 0, 0, 30, 30);
+        printer->EndDoc();
+        QVERIFY(AllFiles(pdfFolder).isEmpty());
+    }
+
+    void documentsNeverOverwrite()
+    {
+        TempFolder folder;
+        const QString pdfFolder = folder.file(QStringLiteral("nested/PDF"));
+        QVERIFY(QDir().mkpath(pdfFolder));
+        // Files already bearing the names of this and the next seconds stay as they are.
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int second = 0; second < 3; ++second) {
+            const QString stamp = now.addSecs(second).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            WriteFileBytes(QDir(pdfFolder).filePath(QStringLiteral("Orvalin-%1.pdf").arg(stamp)), "keep");
+        }
+        auto printer = QtPrinter::BuiltIn(pdfFolder.toStdString());
+        QStringList written;
+        for (int document = 0; document < 3; ++document) {
+            printer->PrintText("document " + std::to_string(document));
+            printer->EndDoc();
+            written << LastPdf(*printer);
+        }
+        written.removeDuplicates();
+        QCOMPARE(written.size(), 3);
+        QCOMPARE(PdfFiles(pdfFolder).size(), 6);
+        for (const QString& file : PdfFiles(pdfFolder)) {
+            if (!written.contains(file))
+                QCOMPARE(ReadFileBytes(file), QByteArray("keep"));
+        }
+        for (int document = 0; document < 3; ++document)
+            QVERIFY(PdfText(written[document]).contains(QStringLiteral("document %1").arg(document)));
+        // Only finished documents are left: no temporary files.
+        QCOMPARE(AllFiles(pdfFolder).size(), 6);
+    }
+
+    void unusableFolderFailsAndRecovers()
+    {
+        TempFolder folder;
+        folder.write(QStringLiteral("blocker"), "a file, not a folder");
+        auto printer = QtPrinter::BuiltIn(folder.fsPath() / "blocker" / "PDF");
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PrintText("lost"));
+        // Nothing of the failed attempt remains to be ended.
+        printer->EndDoc();
+        QCOMPARE(AllFiles(folder.path()), QStringList{QStringLiteral("blocker")});
+    }
+
+    void killDocDiscards()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        printer->PrintText("discarded");
+        printer->KillDoc();
+        QCOMPARE(printer->CurrentX(), 0.0);
+        printer->EndDoc();
+        QVERIFY(AllFiles(folder.path()).isEmpty());
+        printer->PrintText("kept");
+        printer->EndDoc();
+        const QString text = PdfText(LastPdf(*printer));
+        QVERIFY(text.contains(QStringLiteral("kept")));
+        QVERIFY(!text.contains(QStringLiteral("discarded")));
+    }
+
+    void collectionWithoutCups()
+    {
+        TempFolder folder;
+        auto printers = MakeSystemPrinters(folder.fsPath() / "PDF");
+        QCOMPARE(printers->DeviceNames(), std::vector<std::string>{BuiltInPrinterName});
+        QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
+        QCOMPARE(printers->Current().DeviceName(), std::string(BuiltInPrinterName));
+        QVERIFY(!printers->Select("Nonexistent"));
+        QVERIFY(!printers->Select("orvalin pdf")); // names are matched exactly
+        QVERIFY(printers->Select(BuiltInPrinterName));
+        // The current printer keeps its set-up from one use to the next.
+        printers->Current().SetFontBold(true);
+        QVERIFY(printers->Select(BuiltInPrinterName));
+        QVERIFY(printers->Current().FontBold());
+        printers->Current().PrintText("through the collection");
+        printers->Current().EndDoc();
+        QCOMPARE(PdfFiles(folder.file(QStringLiteral("PDF"))).size(), 1);
+    }
+};
+
+QTEST_MAIN(SurfacePdfTest)
+#include "surface_pdf_test.moc"

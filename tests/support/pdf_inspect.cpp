@@ -1,0 +1,102 @@
+#include "pdf_inspect.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+namespace {
+
+// Runs a poppler tool; its standard output, or a null string when it fails.
+QString Poppler(const QString& program, const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+        return {};
+    const QString output = QString::fromUtf8(tool.readAllStandardOutput());
+    return output.isNull() ? QStringLiteral("") : output;
+}
+
+} // namespace
+
+int PdfPageCount(const QString& path)
+{
+    const QString info = Poppler(QStringLiteral("pdfinfo"), {path});
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption).match(info);
+    return info.isNull() || !match.hasMatch() ? -1 : match.captured(1).toInt();
+}
+
+QSizeF PdfPageSize(const QString& path, int page)
+{
+    const QString number = QString::number(page);
+    const QString info = Poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), number, QStringLiteral("-l"), number, path});
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^Page\\s+%1 size:\\s+([0-9.]+) x ([0-9.]+) pts").arg(page),
+                           QRegularExpression::MultilineOption)
+            .match(info);
+    if (!match.hasMatch())
+        return {};
+    return QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble());
+}
+
+QList<PdfWord> PdfWords(const QString& path)
+{
+    QList<PdfWord> words;
+    const QString xhtml = Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    QXmlStreamReader reader(xhtml);
+    int page = 0;
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == QLatin1String("page")) {
+            ++page;
+        } else if (reader.name() == QLatin1String("word")) {
+            const QXmlStreamAttributes attributes = reader.attributes();
+            PdfWord word;
+            word.page = page;
+            word.xMin = attributes.value(QLatin1String("xMin")).toDouble();
+            word.yMin = attributes.value(QLatin1String("yMin")).toDouble();
+            word.xMax = attributes.value(QLatin1String("xMax")).toDouble();
+            word.yMax = attributes.value(QLatin1String("yMax")).toDouble();
+            word.text = reader.readElementText();
+            words << word;
+        }
+    }
+    return words;
+}
+
+PdfWord FindPdfWord(const QString& path, const QString& text)
+{
+    for (const PdfWord& word : PdfWords(path))
+        if (word.text == text)
+            return word;
+    return {};
+}
+
+QString PdfText(const QString& path) { return Poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}); }
+
+QStringList PdfFonts(const QString& path)
+{
+    QStringList fonts;
+    const QStringList lines = Poppler(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n'));
+    // Two header lines, then one font a line with its name first.
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        QString name = lines[i].section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+        if (name.isEmpty())
+            continue;
+        name.remove(QRegularExpression(QStringLiteral("^[A-Z]{6}\\+")));
+        fonts << name;
+    }
+    return fonts;
+}
+
+int PdfImageCount(const QString& path)
+{
+    const QString list = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+    if (list.isNull())
+        return -1;
+    // Two header lines, then one image a line.
+    const QStringList lines = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return static_cast<int>(std::max<qsizetype>(0, lines.size() - 2));
+}

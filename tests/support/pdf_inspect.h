@@ -1,0 +1,32 @@
+// Reads PDF files back through poppler's command-line tools (pdfinfo, pdftotext, pdffonts,
+// pdfimages), so that tests check what a reader of the printed document would see.
+#pragma once
+
+#include <QList>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+// One word with its box in PDF points (1/72 inch) from the page's top-left corner.
+struct PdfWord {
+    int page = 0; // from 1
+    QString text;
+    double xMin = 0;
+    double yMin = 0;
+    double xMax = 0;
+    double yMax = 0;
+};
+
+// -1 when the file cannot be read as a PDF.
+int PdfPageCount(const QString& path);
+// The page's size in points; empty when it cannot be read.
+QSizeF PdfPageSize(const QString& path, int page);
+QList<PdfWord> PdfWords(const QString& path);
+// The first word with this text, or a word with page 0 when there is none.
+PdfWord FindPdfWord(const QString& path, const QString& text);
+// The whole text, in reading order.
+QString PdfText(const QString& path);
+// The font names as pdffonts lists them (subset prefixes removed).
+QStringList PdfFonts(const QString& path);
+// The number of images that pdfimages -list finds.
+int PdfImageCount(const QString& path);

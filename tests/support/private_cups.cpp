@@ -1,0 +1,211 @@
+#include "private_cups.h"
+
+#include <cups/cups.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <sys/prctl.h>
+
+#include <csignal>
+
+namespace {
+
+bool WriteText(const QString& path, const QString& text, QFileDevice::Permissions permissions = {})
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(text.toUtf8());
+    file.close();
+    return permissions == QFileDevice::Permissions{} || file.setPermissions(permissions);
+}
+
+// The backend: without arguments it lists its device; with a job it copies the document (argument
+// 6, or standard input) into the folder of its device URI, under a name that appears only when the
+// copy is complete. cupsd runs it as root only while it is mode 0700 and owned by root.
+const char* const BackendScript = R"(#!/bin/sh
+if [ $# -eq 0 ]; then
+  echo 'direct orvalinsave "Unknown" "Orvalin test backend"'
+  exit 0
+fi
+dir="${DEVICE_URI#orvalinsave:}"
+name=$(printf 'job-%06d' "$1")
+if [ -n "$6" ]; then cp "$6" "$dir/$name.part" || exit 1; else cat > "$dir/$name.part" || exit 1; fi
+mv "$dir/$name.part" "$dir/$name.pdf"
+)";
+
+} // namespace
+
+PrivateCups::PrivateCups() : dir_(QDir::tempPath() + QStringLiteral("/orvalin-cups-XXXXXX")) {}
+
+PrivateCups::~PrivateCups() { stop(); }
+
+QString PrivateCups::socketPath() const { return dir_.filePath(QStringLiteral("cups.sock")); }
+
+bool PrivateCups::running() const { return cupsd_ && cupsd_->state() == QProcess::Running; }
+
+QString PrivateCups::errorLog() const
+{
+    QFile log(dir_.filePath(QStringLiteral("log/error_log")));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+bool PrivateCups::start(int timeoutMs)
+{
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("cannot create a temporary folder");
+        return false;
+    }
+    const QString root = dir_.path();
+    // The scheduler drops to user lp for some helpers; they must be able to reach its folders.
+    QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                    QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                    QFileDevice::ExeOther);
+    QDir folder(root);
+    for (const char* sub : {"conf", "spool/tmp", "cache", "state", "log", "bin/backend", "jobs"})
+        folder.mkpath(QString::fromLatin1(sub));
+    // Filters and helper programs are the system's; the backends are only ours.
+    for (const char* sub : {"filter", "daemon", "cgi-bin", "monitor", "notifier", "driver"})
+        QFile::link(QStringLiteral("/usr/lib/cups/") + QString::fromLatin1(sub),
+                    folder.filePath(QStringLiteral("bin/") + QString::fromLatin1(sub)));
+    const QString backend = folder.filePath(QStringLiteral("bin/backend/orvalinsave"));
+    if (!WriteText(backend, QString::fromLatin1(BackendScript),
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)) {
+        error_ = QStringLiteral("cannot write the backend");
+        return false;
+    }
+    const QString filesConf = folder.filePath(QStringLiteral("conf/cups-files.conf"));
+    const QString cupsdConf = folder.filePath(QStringLiteral("conf/cupsd.conf"));
+    WriteText(filesConf, QStringLiteral("ServerRoot %1/conf\nServerBin %1/bin\nRequestRoot %1/spool\n"
+                                        "TempDir %1/spool/tmp\nCacheDir %1/cache\nStateDir %1/state\n"
+                                        "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
+                                        "PageLog %1/log/page_log\nFileDevice No\n")
+                             .arg(root));
+    WriteText(cupsdConf, QStringLiteral("LogLevel info\nListen %1\nBrowsing No\nBrowseLocalProtocols none\n"
+                                        "DefaultAuthType None\nWebInterface No\nPreserveJobHistory Yes\n"
+                                        "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                        "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
+                                        "  </Limit>\n</Policy>\n")
+                             .arg(socketPath()));
+
+    cupsd_ = std::make_unique<QProcess>();
+    cupsd_->setProcessChannelMode(QProcess::MergedChannels);
+    cupsd_->setStandardOutputFile(folder.filePath(QStringLiteral("log/cupsd.out")));
+    // The scheduler ends with the test process, even when the test crashes.
+    cupsd_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    cupsd_->start(QStringLiteral("/usr/sbin/cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"), cupsdConf,
+                                                      QStringLiteral("-s"), filesConf});
+    if (!cupsd_->waitForStarted(10000)) {
+        error_ = QStringLiteral("cupsd did not start: ") + cupsd_->errorString();
+        return false;
+    }
+
+    hadServer_ = qEnvironmentVariableIsSet("CUPS_SERVER");
+    savedServer_ = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", QFile::encodeName(socketPath()));
+    cupsSetServer(QFile::encodeName(socketPath()).constData());
+
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (!running()) {
+            error_ = QStringLiteral("cupsd ended at start: ") + errorLog();
+            return false;
+        }
+        if (QFileInfo::exists(socketPath()) && run(QStringLiteral("lpstat"), {QStringLiteral("-r")}))
+            return true;
+        QThread::msleep(100);
+    }
+    error_ = QStringLiteral("cupsd does not answer: ") + errorLog();
+    return false;
+}
+
+void PrivateCups::stop()
+{
+    if (!cupsd_)
+        return;
+    if (cupsd_->state() != QProcess::NotRunning) {
+        cupsd_->terminate();
+        if (!cupsd_->waitForFinished(15000)) {
+            cupsd_->kill();
+            cupsd_->waitForFinished(5000);
+        }
+    }
+    cupsd_.reset();
+    if (hadServer_)
+        qputenv("CUPS_SERVER", savedServer_);
+    else
+        qunsetenv("CUPS_SERVER");
+    cupsSetServer(nullptr);
+}
+
+bool PrivateCups::run(const QString& program, const QStringList& arguments)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), socketPath());
+    tool.setProcessEnvironment(env);
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(30000)) {
+        error_ = program + QStringLiteral(" did not finish");
+        tool.kill();
+        tool.waitForFinished(5000);
+        return false;
+    }
+    const QString output = QString::fromUtf8(tool.readAll());
+    if (tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+        error_ = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(": ") + output;
+        return false;
+    }
+    return true;
+}
+
+QString PrivateCups::savedJobFolder(const QString& name) const { return dir_.filePath(QStringLiteral("jobs/") + name); }
+
+bool PrivateCups::addQueue(const QString& name, bool makeDefault)
+{
+    const QString jobs = savedJobFolder(name);
+    QDir().mkpath(jobs);
+    if (!run(QStringLiteral("lpadmin"),
+             {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), QStringLiteral("orvalinsave:") + jobs}))
+        return false;
+    return !makeDefault || run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), name});
+}
+
+bool PrivateCups::reject(const QString& name) { return run(QStringLiteral("cupsreject"), {name}); }
+bool PrivateCups::accept(const QString& name) { return run(QStringLiteral("cupsaccept"), {name}); }
+bool PrivateCups::disable(const QString& name) { return run(QStringLiteral("cupsdisable"), {name}); }
+bool PrivateCups::enable(const QString& name) { return run(QStringLiteral("cupsenable"), {name}); }
+bool PrivateCups::remove(const QString& name) { return run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}); }
+
+QStringList PrivateCups::savedJobs(const QString& name) const
+{
+    const QDir jobs(savedJobFolder(name));
+    QStringList paths;
+    for (const QString& file : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Name))
+        paths << jobs.filePath(file);
+    return paths;
+}
+
+bool PrivateCups::waitForSavedJobs(const QString& name, int count, int timeoutMs) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (savedJobs(name).size() < count) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+int PrivateCups::jobCount(const QString& name) const
+{
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, name.toUtf8().constData(), 0, CUPS_WHICHJOBS_ALL);
+    cupsFreeJobs(count < 0 ? 0 : count, jobs);
+    return count;
+}

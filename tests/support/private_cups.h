@@ -1,0 +1,63 @@
+// A CUPS scheduler of the test's own: its own configuration, spool, log, cache and state folders
+// in a temporary folder, listening only on a UNIX socket there, with no printers but the queues the
+// test adds. Each queue's backend saves every job's document into a folder of its own.
+//
+//   PrivateCups cups;
+//   QVERIFY2(cups.start(), qPrintable(cups.lastError()));   // also points libcups at it
+//   QVERIFY(cups.addQueue("office", true));                 // true: the default destination
+//   ... print ...
+//   QVERIFY(cups.waitForSavedJobs("office", 1, 20000));
+//   cups.savedJobs("office");                               // paths of the saved documents
+//
+// While it runs, CUPS_SERVER names its socket (for this process and for the command-line tools it
+// runs), and libcups is told the same with cupsSetServer. Stopping restores both.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class PrivateCups {
+public:
+    PrivateCups();
+    ~PrivateCups();
+    PrivateCups(const PrivateCups&) = delete;
+    PrivateCups& operator=(const PrivateCups&) = delete;
+
+    // Starts cupsd and waits until it answers; false (see lastError) when it does not.
+    bool start(int timeoutMs = 30000);
+    void stop();
+    bool running() const;
+    QString socketPath() const;
+    QString lastError() const { return error_; }
+    // The scheduler's error log, for failure messages.
+    QString errorLog() const;
+
+    // A raw queue whose backend saves each job's document into savedJobFolder(name).
+    bool addQueue(const QString& name, bool makeDefault = false);
+    bool reject(const QString& name);  // cupsreject
+    bool accept(const QString& name);  // cupsaccept
+    bool disable(const QString& name); // cupsdisable: the queue is stopped
+    bool enable(const QString& name);  // cupsenable
+    bool remove(const QString& name);  // lpadmin -x
+
+    QString savedJobFolder(const QString& name) const;
+    // The documents the backend has finished saving, oldest job first.
+    QStringList savedJobs(const QString& name) const;
+    bool waitForSavedJobs(const QString& name, int count, int timeoutMs) const;
+    // Every job the scheduler knows for the queue, pending, done or cancelled; -1 on failure.
+    int jobCount(const QString& name) const;
+
+    // Runs a CUPS command-line tool against this scheduler; false on a non-zero exit.
+    bool run(const QString& program, const QStringList& arguments);
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<QProcess> cupsd_;
+    QString error_;
+    QByteArray savedServer_;
+    bool hadServer_ = false;
+};
