@@ -73,7 +73,7 @@ private Q_SLOTS:
         canvas->Show();
         QVERIFY(window->isVisible());
         QVERIFY(!window->isModal());
-        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("PIcNyom"))->pixmap().width(), 200);
+        QTRY_COMPARE(window->findChild<QLabel*>(QStringLiteral("PIcNyom"))->pixmap().width(), 200);
         canvas.reset();
         QVERIFY(!CanvasWindow());
     }
@@ -167,6 +167,26 @@ private Q_SLOTS:
         canvas.DrawOnto(*printer);
         printer->EndDoc();
         QCOMPARE(PdfImageCount(QString::fromStdString(printer->LastFile().string())), 2);
+    }
+
+    void opaqueTextHidesWhatIsBelow()
+    {
+        PageCanvas canvas;
+        canvas.SetSize(3000, 1500);
+        canvas.PaintPicture(Dots(200, 100, Qt::red), 0, 0, 3000, 1500, 0, 0, 3000, 1500);
+        canvas.SetFontName("Liberation Mono");
+        canvas.SetFontSize(20);
+        // Spaces draw no ink: only the text's background can change the picture under them.
+        canvas.SetFontTransparent(true);
+        canvas.PrintText("    ");
+        canvas.SetCurrentY(750);
+        canvas.SetCurrentX(0);
+        canvas.SetFontTransparent(false);
+        canvas.PrintText("    ");
+        const QImage image = canvas.Image();
+        QCOMPARE(QColor(image.pixel(10, 10)), QColor(Qt::red));
+        QCOMPARE(QColor(image.pixel(10, 60)), QColor(Qt::white));
+        QCOMPARE(QColor(image.pixel(150, 60)), QColor(Qt::red));
     }
 
     void textOutsideTheCanvasIsLost()

@@ -7,18 +7,14 @@
 #include "temp_folder.h"
 
 #include <QDir>
-#include <QSet>
 #include <QTest>
 
 namespace {
 
 constexpr int JobWaitMs = 30000;
 
-QSet<QString> TemporaryPdfs()
-{
-    const QStringList names = QDir::temp().entryList({QStringLiteral("orvalin-*.pdf")}, QDir::Files);
-    return QSet<QString>(names.begin(), names.end());
-}
+// What is left in the temporary folder, which the test makes its own.
+QStringList TemporaryFiles() { return QDir::temp().entryList(QDir::Files | QDir::Hidden | QDir::System); }
 
 } // namespace
 
@@ -28,6 +24,9 @@ class SurfaceCupsTest : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
+        // Temporary print files go to a folder of this test only, so that leftovers can be seen.
+        qputenv("TMPDIR", QFile::encodeName(tmp_.path()));
+        QCOMPARE(QDir::tempPath(), tmp_.path());
         QVERIFY2(cups_.start(), qPrintable(cups_.lastError()));
     }
 
@@ -62,7 +61,6 @@ private Q_SLOTS:
 
     void documentArrivesWhole()
     {
-        const QSet<QString> before = TemporaryPdfs();
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
         QVERIFY(printers->Select("office"));
         Printer& printer = printers->Current();
@@ -77,7 +75,7 @@ private Q_SLOTS:
         QCOMPARE(PdfPageCount(saved), 2);
         QVERIFY(PdfText(saved).contains(QStringLiteral("Through the queue")));
         QCOMPARE(FindPdfWord(saved, QStringLiteral("Second")).page, 2);
-        QCOMPARE(TemporaryPdfs(), before);
+        QCOMPARE(TemporaryFiles(), QStringList());
         // Nothing lands in the built-in printer's folder.
         QVERIFY(QDir(pdfs_.path()).entryList(QDir::Files).isEmpty());
     }
@@ -93,7 +91,6 @@ private Q_SLOTS:
 
     void rejectingQueueThrows()
     {
-        const QSet<QString> before = TemporaryPdfs();
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
         QVERIFY(printers->Select("Alpha"));
         QVERIFY2(cups_.reject(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
@@ -105,7 +102,7 @@ private Q_SLOTS:
             QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("not accepting")), error.what());
         }
         QCOMPARE(cups_.jobCount(QStringLiteral("Alpha")), 0);
-        QCOMPARE(TemporaryPdfs(), before);
+        QCOMPARE(TemporaryFiles(), QStringList());
 
         // Once the queue accepts again, the next document is new: nothing of the refused one.
         QVERIFY2(cups_.accept(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
@@ -116,6 +113,23 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("Accepted text")));
         QVERIFY(!text.contains(QStringLiteral("Refused")));
         QCOMPARE(PdfPageCount(cups_.savedJobs(QStringLiteral("Alpha")).constFirst()), 1);
+    }
+
+    void refusedJobThrows()
+    {
+        QVERIFY2(cups_.addQueue(QStringLiteral("private")), qPrintable(cups_.lastError()));
+        QVERIFY2(cups_.refuseAllUsers(QStringLiteral("private")), qPrintable(cups_.lastError()));
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("private"));
+        printers->Current().PrintText("Not for us");
+        try {
+            printers->Current().EndDoc();
+            QFAIL("EndDoc accepted a document that the scheduler refused");
+        } catch (const OrvalinError& error) {
+            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("refused the document")), error.what());
+        }
+        QCOMPARE(TemporaryFiles(), QStringList());
+        QVERIFY(cups_.savedJobs(QStringLiteral("private")).isEmpty());
     }
 
     void stoppedQueueThrows()
@@ -164,11 +178,13 @@ private Q_SLOTS:
         printers->Current().PrintText("No scheduler");
         cups_.stop();
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printers->Current().EndDoc());
+        QCOMPARE(TemporaryFiles(), QStringList());
         QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
         QCOMPARE(printers->DeviceNames(), std::vector<std::string>{BuiltInPrinterName});
     }
 
 private:
+    TempFolder tmp_;
     PrivateCups cups_;
     TempFolder pdfs_;
 };

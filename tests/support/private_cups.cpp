@@ -164,6 +164,12 @@ bool PrivateCups::run(const QString& program, const QStringList& arguments)
     return true;
 }
 
+bool PrivateCups::refuseAllUsers(const QString& name)
+{
+    return run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-u"),
+                                           QStringLiteral("allow:orvalin-no-such-user")});
+}
+
 QString PrivateCups::savedJobFolder(const QString& name) const { return dir_.filePath(QStringLiteral("jobs/") + name); }
 
 bool PrivateCups::addQueue(const QString& name, bool makeDefault)

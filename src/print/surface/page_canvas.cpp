@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -177,9 +178,14 @@ void PageCanvas::Show()
 
 void PageCanvas::Changed()
 {
-    // Only a visible window is kept up to date; drawing for a hidden one would waste time.
-    if (!window_ || !window_->isVisible())
+    // Only a visible window is kept up to date, once per turn of the event loop however much is
+    // drawn in between; drawing for a hidden one would waste time.
+    if (!window_ || !window_->isVisible() || refreshPending_)
         return;
-    if (auto* area = window_->findChild<QLabel*>(QStringLiteral("PIcNyom")))
-        area->setPixmap(QPixmap::fromImage(Image()));
+    refreshPending_ = true;
+    QTimer::singleShot(0, window_.data(), [this] {
+        refreshPending_ = false;
+        if (auto* area = window_->findChild<QLabel*>(QStringLiteral("PIcNyom")))
+            area->setPixmap(QPixmap::fromImage(Image()));
+    });
 }

@@ -60,4 +60,5 @@ private:
     double height_ = 0;
     std::vector<Item> items_;
     QPointer<QWidget> window_;
+    bool refreshPending_ = false;
 };

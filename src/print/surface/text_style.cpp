@@ -4,12 +4,14 @@
 #include "print/surface/drawing_target.h"
 #include "platform/code_pages.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPointF>
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -53,7 +55,24 @@ const QPaintDevice& Twips()
     return device;
 }
 
-QFontMetricsF Metrics(const TextStyle& style) { return QFontMetricsF(MakeFont(style), &Twips()); }
+// Text is measured run by run with a font that rarely changes, so the last metrics are kept.
+const QFontMetricsF& Metrics(const TextStyle& style)
+{
+    struct Cached {
+        TextStyle style;
+        QFontMetricsF metrics;
+    };
+    static std::optional<Cached> cached;
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        // Fonts must not outlive the application object.
+        qAddPostRoutine([] { cached.reset(); });
+        cleanupRegistered = true;
+    }
+    if (!cached || !(cached->style == style))
+        cached.emplace(Cached{style, QFontMetricsF(MakeFont(style), &Twips())});
+    return cached->metrics;
+}
 
 } // namespace
 

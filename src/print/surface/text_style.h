@@ -18,6 +18,8 @@ struct TextStyle {
     bool Italic = false;
     bool Underline = false;
     bool Transparent = true;
+
+    bool operator==(const TextStyle&) const = default;
 };
 
 // Tab stops are every this many average character widths of the current font, from x = 0.
