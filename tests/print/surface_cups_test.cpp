@@ -7,6 +7,8 @@
 #include "temp_folder.h"
 
 #include <QDir>
+
+#include <cmath>
 #include <QTest>
 
 namespace {
@@ -56,7 +58,27 @@ private Q_SLOTS:
         QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
         QVERIFY(!printers->Select("ZETA"));
         QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
-        QVERIFY(printers->Current().PageWidth() > 10000);
+    }
+
+    void paperIsTheDestinationsDefaultMedia()
+    {
+        QVERIFY2(cups_.addQueue(QStringLiteral("letter")), qPrintable(cups_.lastError()));
+        QVERIFY2(cups_.run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("letter"), QStringLiteral("-o"),
+                                                       QStringLiteral("media-default=na_letter_8.5x11in")}),
+                 qPrintable(cups_.lastError()));
+        auto printers = MakeSystemPrinters(pdfs_.fsPath());
+        QVERIFY(printers->Select("letter"));
+        Printer& printer = printers->Current();
+        QVERIFY2(std::fabs(printer.PageWidth() - 8.5 * 1440) < 1, qPrintable(QString::number(printer.PageWidth())));
+        QVERIFY(std::fabs(printer.PageHeight() - 11 * 1440) < 1);
+        printer.SetOrientation(OrientationLandscape);
+        QVERIFY(std::fabs(printer.PageWidth() - 11 * 1440) < 1);
+        printer.PrintText("Letter paper");
+        printer.EndDoc();
+        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("letter"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        const QSizeF size = PdfPageSize(cups_.savedJobs(QStringLiteral("letter")).constFirst(), 1);
+        QVERIFY(std::fabs(size.width() - 792) < 0.5 && std::fabs(size.height() - 612) < 0.5);
+        QVERIFY(cups_.remove(QStringLiteral("letter")));
     }
 
     void documentArrivesWhole()

@@ -58,21 +58,37 @@ CupsDestinations ListCupsDestinations()
 
 QPageSize CupsDefaultPageSize(const std::string& destination)
 {
-    const QPageSize fallback(QPageSize::A4);
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, destination.c_str(), nullptr);
     if (!dest)
-        return fallback;
-    QPageSize result = fallback;
+        return QPageSize(QPageSize::A4);
+    int width = 0; // hundredths of a millimetre
+    int length = 0;
     if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
         cups_size_t size{};
-        // Sizes come in hundredths of a millimetre.
-        if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) && size.width > 0 && size.length > 0)
-            result = QPageSize(QSizeF(size.width / 100.0, size.length / 100.0), QPageSize::Millimeter, QString(),
-                               QPageSize::FuzzyMatch);
+        if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size)) {
+            width = size.width;
+            length = size.length;
+        }
         cupsFreeDestInfo(info);
     }
+    // Queues without a media database (raw queues, many PPD queues) name their default only.
+    if (width <= 0 || length <= 0) {
+        if (const char* name = cupsGetOption("media", dest->num_options, dest->options)) {
+            pwg_media_t* media = pwgMediaForPWG(name);
+            if (!media)
+                media = pwgMediaForLegacy(name);
+            if (!media)
+                media = pwgMediaForPPD(name);
+            if (media) {
+                width = media->width;
+                length = media->length;
+            }
+        }
+    }
     cupsFreeDests(1, dest);
-    return result;
+    if (width <= 0 || length <= 0)
+        return QPageSize(QPageSize::A4);
+    return QPageSize(QSizeF(width / 100.0, length / 100.0), QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
 }
 
 int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, const std::string& title,
