@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QTest>
 
@@ -284,6 +285,7 @@ private Q_SLOTS:
         }
         for (int document = 0; document < 3; ++document)
             QVERIFY(PdfText(written[document]).contains(QStringLiteral("document %1").arg(document)));
+        QVERIFY(QFileInfo(written[0]).permissions().testFlag(QFileDevice::ReadOther));
         // Only finished documents are left: no temporary files.
         QCOMPARE(AllFiles(pdfFolder).size(), 6);
     }

@@ -173,6 +173,9 @@ void QtPrinter::Publish(Document& document)
     // replaces an existing file.
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QDir folder(QString::fromStdString(pdfFolder_.string()));
+    // Temporary files are private to their owner; a filed document is an ordinary one.
+    document.file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                 QFileDevice::ReadOther);
     for (int counter = 1; counter < 10000; ++counter) {
         const QString name = counter == 1 ? QStringLiteral("Orvalin-%1.pdf").arg(stamp)
                                           : QStringLiteral("Orvalin-%1-%2.pdf").arg(stamp).arg(counter);
