@@ -53,6 +53,7 @@ private Q_SLOTS:
         const std::vector<std::string> expected{"Alpha", "office", "zeta", BuiltInPrinterName};
         QCOMPARE(printers->DeviceNames(), expected);
         QCOMPARE(printers->DefaultDeviceName(), std::string("office"));
+        QCOMPARE(SystemDefaultDeviceName(), std::string("office"));
         QCOMPARE(printers->Current().DeviceName(), std::string("office"));
         QVERIFY(printers->Select("zeta"));
         QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
@@ -202,6 +203,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printers->Current().EndDoc());
         QCOMPARE(TemporaryFiles(), QStringList());
         QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
+        QCOMPARE(SystemDefaultDeviceName(), std::string(BuiltInPrinterName));
         QCOMPARE(printers->DeviceNames(), std::vector<std::string>{BuiltInPrinterName});
     }
 

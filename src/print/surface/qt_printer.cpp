@@ -12,7 +12,6 @@
 #include <QPdfWriter>
 #include <QTemporaryFile>
 
-#include <cmath>
 
 // One document in progress: the temporary PDF, its writer and the painter on it. Members are
 // destroyed painter first, file last, so an abandoned document is closed and its file removed.

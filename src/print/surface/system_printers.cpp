@@ -24,11 +24,7 @@ public:
         return names;
     }
 
-    std::string DefaultDeviceName() const override
-    {
-        const std::string cupsDefault = ListCupsDestinations().Default;
-        return cupsDefault.empty() ? std::string(BuiltInPrinterName) : cupsDefault;
-    }
+    std::string DefaultDeviceName() const override { return SystemDefaultDeviceName(); }
 
     Printer& Current() override { return *current_; }
 
@@ -60,6 +56,12 @@ private:
 };
 
 } // namespace
+
+std::string SystemDefaultDeviceName()
+{
+    const std::string cupsDefault = ListCupsDestinations().Default;
+    return cupsDefault.empty() ? std::string(BuiltInPrinterName) : cupsDefault;
+}
 
 std::unique_ptr<PrintersCollection> MakeSystemPrinters(const std::filesystem::path& pdfFolder)
 {
