@@ -1,5 +1,7 @@
 #include "desktop.h"
 
+#include "print/surface/qt_surface.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -10,6 +12,7 @@ Desktop::~Desktop() = default;
 frmMain::Services Desktop::Services()
 {
     frmMain::Services services;
+    services.DefaultPrinterName = [] { return SystemDefaultDeviceName(); };
     return services;
 }
 

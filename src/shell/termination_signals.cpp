@@ -1,5 +1,6 @@
 #include "termination_signals.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -22,7 +23,7 @@ void CloseOnTerminationSignals(std::function<void()> onSignal)
 {
     if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [onSignal = std::move(onSignal)] {
         char byte = 0;
         [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
