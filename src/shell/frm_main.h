@@ -32,8 +32,9 @@ public:
         std::filesystem::path SettingsFile;
         // The system's default printer, asked at a first start.
         std::function<std::string()> DefaultPrinterName;
-        // Prints one spool file (see PollEnvironment::PrintJob).
-        std::function<bool(const std::string& path, const std::string& orientation)> PrintJob;
+        // Prints one spool file (see PollEnvironment::PrintJob) with the logo picture loaded at
+        // start-up (a null image when there is none).
+        std::function<bool(const std::string& path, const std::string& orientation, const QImage& logo)> PrintJob;
         // Opens the settings dialog modally.
         std::function<void(frmMain&)> OpenSettings;
     };

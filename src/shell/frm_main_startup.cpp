@@ -65,7 +65,7 @@ PollEnvironment frmMain::MakePollEnvironment()
     env.PrintJob = [this](const std::string& path, const std::string& orientation) {
         if (!services_.PrintJob)
             throw OrvalinError("No printer is set up.");
-        return services_.PrintJob(path, orientation);
+        return services_.PrintJob(path, orientation, logo_);
     };
     env.EnableTimer = [this](bool enabled) {
         if (enabled && !ended_)

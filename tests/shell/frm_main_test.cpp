@@ -35,7 +35,7 @@ struct Harness {
         frmMain::Services services;
         services.SettingsFile = folder.fsPath() / SettingsFileName;
         services.DefaultPrinterName = [] { return std::string("Orvalin PDF"); };
-        services.PrintJob = [this](const std::string& path, const std::string& orientation) {
+        services.PrintJob = [this](const std::string& path, const std::string& orientation, const QImage&) {
             printed.push_back(path + "|" + orientation);
             return job(path);
         };
