@@ -1,10 +1,15 @@
 // The settings dialog driven through its controls by object name on the offscreen platform:
 // loading, the warnings while typing, the choosers, Mégsem, and Rendben with its messages, the
 // saved bytes and the automatic-start entry.
+#include "common/errors.h"
+#include "dialogs/settings/open_settings.h"
 #include "platform/code_pages.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
+#include "print/surface/printer.h"
 #include "settings_dialog_rig.h"
+#include "shell/frm_main.h"
+#include "shell/tray_icon.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +21,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QMenu>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -80,6 +87,15 @@ QStringList Messages()
     }
     return shown;
 }
+
+// The printers as the settings dialog asks for them; nothing here prints.
+class NamesOnlyPrinters : public PrintersCollection {
+public:
+    std::vector<std::string> DeviceNames() const override { return {"Laser One", "Orvalin PDF"}; }
+    std::string DefaultDeviceName() const override { return "Orvalin PDF"; }
+    Printer& Current() override { throw OrvalinError("no current printer in this test"); }
+    bool Select(const std::string&) override { return false; }
+};
 
 } // namespace
 
@@ -544,6 +560,47 @@ private Q_SLOTS:
         SetMousePointer(MousePointer::Default);
     }
 
+    void enterPressesRendben()
+    {
+        SettingsDialogRig rig;
+        auto dialog = rig.Open();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        Retype(Edit(*dialog, "selFileName"), "enter.txt");
+        QTest::keyClick(Edit(*dialog, "selFileName"), Qt::Key_Return);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(rig.global.settings.SpoolFileName, std::string("enter.txt"));
+        SetMousePointer(MousePointer::Default);
+    }
+
+    // The entry point the main window's settings command calls: the real printers' names, the
+    // dialog modal over the main window, and the icon's tip refreshed after Rendben.
+    void openedFromTheMainWindow()
+    {
+        SettingsDialogRig rig;
+        NamesOnlyPrinters printers;
+        frmMain::Services services;
+        services.OpenSettings = [&printers](frmMain& main) { OpenSettingsDialog(main, printers); };
+        frmMain window(rig.global, services);
+        QStringList listed;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<frmSettings*>(QApplication::activeModalWidget()));
+            auto* dialog = qobject_cast<frmSettings*>(QApplication::activeModalWidget());
+            QCOMPARE(dialog->parentWidget(), &window);
+            QComboBox* printer = Control<QComboBox>(*dialog, "selPrinter");
+            for (int i = 0; i < printer->count(); ++i)
+                listed << printer->itemText(i);
+            Retype(Edit(*dialog, "selFileName"), "main.txt");
+            Control<QPushButton>(*dialog, "cmdOk")->click();
+        });
+        window.OpenSettingsCommand();
+        QCOMPARE(listed, (QStringList{"Laser One", "Orvalin PDF", "Default Printer"}));
+        QCOMPARE(rig.global.settings.SpoolFileName, std::string("main.txt"));
+        QVERIFY(rig.settingsBytes().contains("\"main.txt\"\r\n"));
+        QVERIFY2(window.trayIcon().Tip().contains(QStringLiteral("main.txt")), qPrintable(window.trayIcon().Tip()));
+        QCOMPARE(CurrentMousePointer(), MousePointer::Default);
+    }
+
     // A settings file that cannot be written: a clear message, the old file intact, the new
     // values in effect, and the rest of the commit done.
     void failedSaveKeepsTheOldFile_data()
@@ -564,10 +621,18 @@ private Q_SLOTS:
         MessageBox::ClearCalls();
 
         rlimit saved{};
+        const bool root = ::geteuid() == 0;
         if (how == "read-only") {
-            if (::geteuid() == 0)
-                QSKIP("root writes into read-only folders; the full-disk case covers root");
-            QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            if (root) {
+                // Root writes anywhere: the save runs as an ordinary user instead, for whom the
+                // folder is read-only (readable by all, writable by its owner, root).
+                QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
+                QFile::setPermissions(rig.home.path(), QFileDevice::Permissions(0x7777));
+                QVERIFY(::seteuid(65534) == 0);
+            } else {
+                QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            }
         } else if (how == "gone") {
             rig.global.SettingsFile = rig.program.fsPath() / "removed" / SettingsFileName;
         } else {
@@ -579,6 +644,8 @@ private Q_SLOTS:
             setrlimit(RLIMIT_FSIZE, &small);
         }
         Control<QPushButton>(*dialog, "cmdOk")->click();
+        if (how == "read-only" && root)
+            QVERIFY(::seteuid(0) == 0);
         if (how == "read-only")
             QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         else if (how == "full")
