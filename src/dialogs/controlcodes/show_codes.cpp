@@ -1,0 +1,30 @@
+#include "show_codes.h"
+
+#include "common/numbers.h"
+
+std::string ShowAsciiCodes(const std::string& asciiCode)
+{
+    std::string shown;
+    for (const char c : asciiCode) {
+        if (!shown.empty())
+            shown += ", ";
+        shown += std::to_string(static_cast<unsigned char>(c));
+    }
+    return shown;
+}
+
+std::string ShowAction(const ActionTableType& table, const std::string& actionCode, char decimalSeparator)
+{
+    if (IsNumeric(actionCode, decimalSeparator))
+        return table[FontSizeActionIndex].Label + actionCode;
+    for (const ActionEntry& entry : table) {
+        if (entry.Code == actionCode)
+            return entry.Label;
+    }
+    return "ERROR ...";
+}
+
+std::string ControlCodeRowText(const ActionTableType& table, const ControlChar& rule, char decimalSeparator)
+{
+    return ShowAsciiCodes(rule.AsciiCode) + '\t' + ShowAction(table, rule.ActionCode, decimalSeparator);
+}

@@ -1,0 +1,250 @@
+#include "frm_settings.h"
+
+#include "commit_settings.h"
+#include "common/errors.h"
+#include "common/numbers.h"
+#include "dialogs/controlcodes/control_code_list.h"
+#include "platform/code_pages.h"
+#include "platform/folder_browser.h"
+#include "platform/folders.h"
+#include "platform/locale_numbers.h"
+#include "platform/message_box.h"
+#include "platform/mouse_pointer.h"
+#include "settings/settings_file.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+const QString DialogTitle = QStringLiteral("Orvalinó - Beállítások");
+const char* const FontSizes[] = {"6", "7", "8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
+                                 "36", "48", "72"};
+// The short number fields take five typed characters.
+constexpr int ShortFieldLength = 5;
+
+QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiCodePage().ToUtf8(text)); }
+std::string ToAnsi(const QString& text) { return AnsiCodePage().FromUtf8(text.toStdString()); }
+
+QString Prompt(const char* firstLine, const QString& text)
+{
+    return QString::fromUtf8(firstLine) + QStringLiteral("\r\n\r\n") + text;
+}
+
+// The first entry equal to value (exactly, case-sensitively) becomes the selection; none when no
+// entry matches.
+void SelectExactly(QComboBox& list, const QString& value)
+{
+    list.setCurrentIndex(-1);
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.itemText(i) == value) {
+            list.setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+// Loaded text is never cut: the typing limit grows to fit a longer stored value.
+void SetShortField(QLineEdit& field, const QString& text)
+{
+    field.setMaxLength(32767);
+    field.setText(text);
+    field.setMaxLength(std::max<int>(ShortFieldLength, static_cast<int>(text.size())));
+}
+
+} // namespace
+
+frmSettings::frmSettings(Global& global, Environment environment, QWidget* parent)
+    : QDialog(parent), global_(global), env_(std::move(environment))
+{
+    BuildControls();
+    SetTabOrder();
+    codeList_ = std::make_unique<ControlCodeList>(*lstControlChar, WorkingCodes_, global_.rules.ActionTable,
+                                                  Separator(), env_.EditControlCode, this);
+
+    connect(AutoStart, &QCheckBox::stateChanged, this, [this] { AutoStart_Click(); });
+    connect(selInterval, &QLineEdit::textChanged, this, &frmSettings::NumberField_Change);
+    connect(selLeftMargin, &QLineEdit::textChanged, this, &frmSettings::NumberField_Change);
+    connect(CMDLogo, &QPushButton::clicked, this, &frmSettings::CMDLogo_Click);
+    connect(selPath, &QPushButton::clicked, this, &frmSettings::selPath_Click);
+    connect(cmdOk, &QPushButton::clicked, this, &frmSettings::CommitSettings);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
+    Load();
+}
+
+frmSettings::~frmSettings() = default;
+
+char frmSettings::Separator() const { return DecimalSeparator(env_.Locale); }
+
+void frmSettings::ShowControlCodes() { codeList_->ShowControlCodes(); }
+
+void frmSettings::Load()
+{
+    const Settings& s = global_.settings;
+
+    // The grayed state first, so the caption is set whatever the box held before.
+    AutoStart->setTristate(true);
+    AutoStart->setCheckState(Qt::PartiallyChecked);
+    AutoStartAtLoad_ = ReadAutoStartEntry(env_.AutoStart);
+    AutoStart->setCheckState(AutoStartAtLoad_ ? Qt::Checked : Qt::Unchecked);
+    AutoStart->setTristate(false);
+
+    WorkingCodes_ = global_.rules.ControlChars;
+    if (WorkingCodes_.empty())
+        WorkingCodes_.push_back(ControlChar{});
+    WorkingCodes_[0] = ControlChar{};
+    ShowControlCodes();
+
+    selPrinter->clear();
+    for (const std::string& name : env_.PrinterNames)
+        selPrinter->addItem(FromAnsi(name));
+    selPrinter->addItem(QString::fromLatin1(DefaultPrinterName));
+    SelectExactly(*selPrinter, FromAnsi(s.PrinterName));
+
+    // One entry per family, in alphabetical order.
+    std::vector<std::string> families;
+    for (const std::string& family : env_.FontFamilies)
+        families.push_back(CutAtNull(family));
+    std::sort(families.begin(), families.end());
+    families.erase(std::unique(families.begin(), families.end()), families.end());
+    selFont->clear();
+    for (const std::string& family : families)
+        selFont->addItem(FromAnsi(family));
+    SelectExactly(*selFont, FromAnsi(s.FontName));
+
+    selFontSize->clear();
+    for (const char* size : FontSizes)
+        selFontSize->addItem(QString::fromLatin1(size));
+    selFontSize->setEditText(QString::number(s.FontSize));
+
+    selFileName->setText(FromAnsi(s.SpoolFileName));
+    selFileName->setToolTip(QStringLiteral("8.3 formátumban(pl. abcdefgh.txt)"));
+    lblPath->setText(FromAnsi(s.SpoolFolder));
+    lblPath->setToolTip(lblPath->text());
+    SetShortField(*selInterval, QString::number(s.PollInterval));
+    selInterval->setToolTip(QStringLiteral("1 és 65,535 milisecundum között"));
+    SetShortField(*selLeftMargin, FromAnsi(GeneralFormat(s.LeftMargin, Separator())));
+    selLeftMargin->setToolTip(QStringLiteral("0-tól 20 cm-ig"));
+    TxtLogoFile->setText(FromAnsi(s.LogoFile));
+    TxtLogoFelt->setText(FromAnsi(s.LogoCondition));
+    SetShortField(*TxtKepX, FromAnsi(GeneralFormat(s.LogoX, Separator())));
+    SetShortField(*TxtKepY, FromAnsi(GeneralFormat(s.LogoY, Separator())));
+
+    SetMousePointer(MousePointer::Default);
+}
+
+void frmSettings::AutoStart_Click()
+{
+    AutoStart->setText(AutoStart->checkState() == Qt::Checked ? QStringLiteral("Igen") : QStringLiteral("Nem"));
+}
+
+void frmSettings::NumberField_Change(const QString& text)
+{
+    // Only a warning: the text stays as typed and the range is checked at Rendben.
+    if (!IsNumeric(ToAnsi(text), Separator()))
+        MessageBox::Show(this, DialogTitle, Prompt("HIBA !!!", QStringLiteral("Nem számot adott meg.")),
+                         MessageBox::Icon::Critical);
+}
+
+void frmSettings::CMDLogo_Click()
+{
+    const QString remembered = TxtLogoFile->text();
+    std::optional<QString> chosen;
+    if (env_.Chooser)
+        chosen = env_.Chooser->OpenFile(this, QStringLiteral("Pictures (*.bmp *.jpg *.gif)"));
+    // A cancel, or a name the settings file could not store, keeps the old text.
+    TxtLogoFile->setText(chosen && AnsiCanHold(*chosen) ? *chosen : remembered);
+}
+
+void frmSettings::selPath_Click()
+{
+    if (!env_.Chooser)
+        return;
+    try {
+        const std::optional<std::string> folder =
+            BrowseFolder(this, QStringLiteral("Adja meg az útvonalat ahova a file-t menteni akarja:"),
+                         ToAnsi(lblPath->text()), *env_.Chooser);
+        if (folder) {
+            lblPath->setText(FromAnsi(*folder));
+            lblPath->setToolTip(lblPath->text());
+        }
+    } catch (const OrvalinError&) {
+        MessageBox::Show(this, DialogTitle,
+                         Prompt("HIBA !!!", QStringLiteral("A könyvtár nevében olyan betű van, amelyet a "
+                                                           "beállítások nem tudnak tárolni. A könyvtár nem változott.")),
+                         MessageBox::Icon::Critical);
+    }
+}
+
+void frmSettings::cmdCancel_Click()
+{
+    SetMousePointer(MousePointer::Hourglass);
+    reject();
+}
+
+void frmSettings::keyPressEvent(QKeyEvent* event)
+{
+    // Esc presses Mégsem, as the dialog's cancel button.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmSettings::ShowRefusal(Refusal field)
+{
+    const RefusalText message = RefusalMessage(field);
+    MessageBox::Show(this, QString::fromUtf8(message.Title), Prompt(message.FirstLine, QString::fromUtf8(message.Text)),
+                     MessageBox::Icon::Critical);
+}
+
+void frmSettings::CommitSettings()
+{
+    SetMousePointer(MousePointer::Hourglass);
+
+    SettingsForm form;
+    form.PrinterName = ToAnsi(selPrinter->currentIndex() < 0 ? QString() : selPrinter->currentText());
+    form.FontName = ToAnsi(selFont->currentIndex() < 0 ? QString() : selFont->currentText());
+    form.FontSize = ToAnsi(selFontSize->currentText());
+    form.SpoolFileName = ToAnsi(selFileName->text());
+    form.SpoolFolder = ToAnsi(lblPath->text());
+    form.PollInterval = ToAnsi(selInterval->text());
+    form.LeftMargin = ToAnsi(selLeftMargin->text());
+    form.LogoFile = ToAnsi(TxtLogoFile->text());
+    form.LogoCondition = ToAnsi(TxtLogoFelt->text());
+    form.LogoX = ToAnsi(TxtKepX->text());
+    form.LogoY = ToAnsi(TxtKepY->text());
+    StoreSettingsForm(form, WorkingCodes_, Separator(), global_.settings, global_.rules,
+                      [this](Refusal field) { ShowRefusal(field); });
+
+    // The file is written through a temporary file: a failed save leaves the old file whole, and
+    // the new values stay in effect until the program ends.
+    try {
+        SaveSettings(global_.SettingsFile, global_.settings, global_.rules);
+    } catch (const OrvalinError& error) {
+        MessageBox::Show(this, DialogTitle,
+                         Prompt("HIBA !!!", QStringLiteral("A beállításokat nem sikerült menteni, a file nem "
+                                                           "változott. Az új értékek a program bezárásáig "
+                                                           "érvényesek.\r\n\r\n")
+                                                + QString::fromUtf8(error.what())),
+                         MessageBox::Icon::Critical);
+    }
+
+    const bool checked = AutoStart->checkState() != Qt::Unchecked;
+    if (!checked && AutoStartAtLoad_)
+        DeleteAutoStartEntry(env_.AutoStart);
+    else if (checked && !AutoStartAtLoad_)
+        WriteAutoStartEntry(env_.AutoStart);
+
+    if (env_.RefreshTrayIcon)
+        env_.RefreshTrayIcon();
+    accept();
+}
