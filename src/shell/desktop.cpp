@@ -1,5 +1,6 @@
 #include "desktop.h"
 
+#include "dialogs/settings/open_settings.h"
 #include "print/surface/qt_surface.h"
 
 #include <QCoreApplication>
@@ -9,10 +10,25 @@ Desktop::Desktop(Global& global) : global_(global) {}
 
 Desktop::~Desktop() = default;
 
+PrintersCollection& Desktop::Printers()
+{
+    if (!printers_)
+        printers_ = MakeSystemPrinters(global_.SettingsFile.parent_path() / "PDF");
+    return *printers_;
+}
+
+Canvas& Desktop::PageCanvas()
+{
+    if (!canvas_)
+        canvas_ = MakePageCanvas();
+    return *canvas_;
+}
+
 frmMain::Services Desktop::Services()
 {
     frmMain::Services services;
     services.DefaultPrinterName = [] { return SystemDefaultDeviceName(); };
+    services.OpenSettings = [this](frmMain& window) { OpenSettingsDialog(window, Printers()); };
     return services;
 }
 

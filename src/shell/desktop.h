@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+class Canvas;
+class PrintersCollection;
+
 class Desktop {
 public:
     explicit Desktop(Global& global);
@@ -14,7 +17,14 @@ public:
     frmMain::Services Services();
 
 private:
+    // Made on first use: the PDF folder of the built-in printer lies beside the settings file,
+    // which is known only once start-up has loaded the settings.
+    PrintersCollection& Printers();
+    Canvas& PageCanvas();
+
     Global& global_;
+    std::unique_ptr<PrintersCollection> printers_;
+    std::unique_ptr<Canvas> canvas_;
 };
 
 // The program's arguments (without the program itself) joined by blanks, in UTF-8.
