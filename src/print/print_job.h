@@ -1,0 +1,26 @@
+// The print job: one spool file becomes one printer document (two when the logo page ends at a
+// form feed before the end of the file).
+#pragma once
+
+#include "logo_page.h"
+#include "print/surface/printer.h"
+#include "settings/global.h"
+
+#include <string>
+
+// Lines of the file that are searched for the logo condition and the orientation triggers.
+inline constexpr int HeadLines = 6;
+
+// What a job works with. The caller owns all of it; the logo image must outlive the job.
+struct PrintJobContext {
+    Global& global;
+    PrintersCollection& printers;
+    Canvas& canvas; // the logo page
+    LogoPicture logo;
+};
+
+// Prints the spool file at path (an ANSI text); orientation "0" asks for portrait, any other
+// text for landscape. Returns false when the file cannot be opened (nothing printed, nothing
+// deleted). Errors while printing are thrown as OrvalinError and leave the file in place. In
+// polling mode a printed file is deleted, unless it changed after it was opened for printing.
+bool PrintJob(const std::string& path, const std::string& orientation, PrintJobContext& context);

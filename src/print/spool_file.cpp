@@ -1,0 +1,91 @@
+#include "spool_file.h"
+
+#include "common/errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Large enough that a huge file costs few system calls, small enough that memory stays flat.
+constexpr std::size_t BufferSize = 64 * 1024;
+
+FileStamp StampOf(const struct stat& info)
+{
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::int64_t>(info.st_size);
+    stamp.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    stamp.changedSeconds = static_cast<std::int64_t>(info.st_ctim.tv_sec);
+    stamp.changedNanoseconds = static_cast<std::int64_t>(info.st_ctim.tv_nsec);
+    return stamp;
+}
+
+std::string Describe(const std::filesystem::path& path, const char* what, int error)
+{
+    return "The file " + path.string() + " cannot be " + what + ": " + std::strerror(error);
+}
+
+} // namespace
+
+std::optional<FileStamp> StampOfPath(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return StampOf(info);
+}
+
+SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize), path_(path)
+{
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        throw OrvalinError(Describe(path, "opened", errno));
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        throw OrvalinError(Describe(path, "examined", error));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        ::close(fd_);
+        throw OrvalinError(Describe(path, "opened", EISDIR));
+    }
+    stamp_ = StampOf(info);
+}
+
+SpoolReader::~SpoolReader()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool SpoolReader::Fill()
+{
+    if (eof_)
+        return false;
+    for (;;) {
+        const ssize_t count = ::read(fd_, buffer_.data(), buffer_.size());
+        if (count > 0) {
+            position_ = 0;
+            end_ = static_cast<std::size_t>(count);
+            return true;
+        }
+        if (count == 0) {
+            eof_ = true;
+            position_ = end_ = 0;
+            return false;
+        }
+        if (errno != EINTR)
+            throw OrvalinError(Describe(path_, "read", errno));
+    }
+}
+
+bool SpoolReader::AtEnd()
+{
+    return position_ == end_ && !Fill();
+}

@@ -1,0 +1,218 @@
+#include "text_interpreter.h"
+
+#include "common/bytes.h"
+#include "common/errors.h"
+#include "common/numbers.h"
+#include "skip_errors.h"
+
+#include <cstring>
+
+void ThrowOverlongLine(std::uint64_t length)
+{
+    throw OverflowError("Overflow: a line of " + std::to_string(length) + " characters is longer than the "
+                        + std::to_string(MaxRestLength) + " characters that can be printed in one line");
+}
+
+double LineHeight(std::int16_t linesPerInch)
+{
+    return linesPerInch > 0 ? 1440.0 / linesPerInch : TwipsPerCm;
+}
+
+TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canvas)
+    : global_(global), printer_(printer), canvas_(canvas)
+{
+    const auto& controlChars = global.rules.ControlChars;
+    for (std::size_t i = 1; i < controlChars.size(); ++i) {
+        if (controlChars[i].AsciiCode.empty())
+            continue;
+        rules_.push_back(Compile(controlChars[i]));
+    }
+    for (std::size_t i = 0; i < rules_.size(); ++i) {
+        auto first = static_cast<unsigned char>(rules_[i].trigger.front());
+        byFirstByte_[first].push_back(static_cast<std::uint32_t>(i));
+    }
+}
+
+TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule)
+{
+    struct Named {
+        const char* code;
+        Action action;
+        double value;
+    };
+    static constexpr Named named[] = {
+        {"np", Action::PageBreak, 0},        {"tb", Action::Tab, 0},
+        {"op", Action::Orientation, 0},      {"ol", Action::Orientation, 0},
+        {"bb", Action::BeginBold, 0},        {"eb", Action::EndBold, 0},
+        {"bi", Action::BeginItalic, 0},      {"ei", Action::EndItalic, 0},
+        {"bu", Action::BeginUnderline, 0},   {"eu", Action::EndUnderline, 0},
+        {"be", Action::BeginSuperscript, 0}, {"ee", Action::EndSuperscript, 0},
+        {"bp", Action::BeginSubscript, 0},   {"ep", Action::EndSubscript, 0},
+        {"h6", Action::LineHeight, 6},       {"h8", Action::LineHeight, 8},
+        {"h2", Action::LineHeight, 12},      {"h4", Action::LineHeight, 4},
+        {"h3", Action::LineHeight, 3},       {"h1", Action::LineHeight, -1},
+    };
+
+    CompiledRule compiled;
+    compiled.trigger = rule.AsciiCode;
+    const std::string code = LowerAscii(rule.ActionCode);
+    if (code.empty())
+        return compiled; // Ignore: the trigger is only dropped
+    for (const Named& entry : named) {
+        if (code == entry.code) {
+            compiled.action = entry.action;
+            compiled.value = entry.value;
+            return compiled;
+        }
+    }
+    compiled.action = Action::Unknown;
+    // A font size, as the rule editor writes it; a size written with a decimal comma counts too.
+    if (IsNumeric(code, ',')) {
+        std::string dotted = code;
+        for (char& c : dotted) {
+            if (c == ',')
+                c = '.';
+        }
+        try {
+            compiled.value = LeadingNumber(dotted);
+            compiled.action = Action::FontSize;
+        } catch (const OrvalinError&) {
+            // too large for any number: a code that does nothing
+        }
+    }
+    return compiled;
+}
+
+bool TextInterpreter::LogoPageOpen() const
+{
+    return global_.settings.LogoEnabled && global_.print.PageCounter == 1;
+}
+
+DrawingTarget& TextInterpreter::Target() const
+{
+    if (LogoPageOpen())
+        return canvas_;
+    return printer_;
+}
+
+void TextInterpreter::PrintLine(std::string_view line)
+{
+    DrawingTarget& target = Target();
+    // The pen keeps single precision: 0.8 cm lands at 453.6 twips.
+    target.SetCurrentX(static_cast<float>(global_.settings.LeftMargin * TwipsPerCm));
+    std::string_view rest = line;
+    while (!rest.empty())
+        rest = PrintUpToNextCode(rest);
+    // Read after the actions, so that a line-height action governs this line's own advance.
+    const double y = target.CurrentY();
+    target.PrintLineEnd();
+    target.SetCurrentY(y + LineHeight(global_.print.LinesPerInch));
+}
+
+bool TextInterpreter::FindTrigger(std::string_view rest, std::size_t& position, const CompiledRule*& rule) const
+{
+    const std::size_t length = rest.size();
+    const char* data = rest.data();
+    for (std::size_t p = 0; p < length; ++p) {
+        const auto& candidates = byFirstByte_[static_cast<unsigned char>(data[p])];
+        for (std::uint32_t index : candidates) {
+            const CompiledRule& candidate = rules_[index];
+            const std::size_t size = candidate.trigger.size();
+            if (size <= length - p && std::memcmp(data + p, candidate.trigger.data(), size) == 0) {
+                position = p;
+                rule = &candidate;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::string_view TextInterpreter::PrintUpToNextCode(std::string_view rest)
+{
+    if (rest.size() > MaxRestLength)
+        ThrowOverlongLine(rest.size());
+    std::size_t position = 0;
+    const CompiledRule* rule = nullptr;
+    if (!FindTrigger(rest, position, rule)) {
+        PrintText(rest);
+        return {};
+    }
+    if (position > 0)
+        PrintText(rest.substr(0, position));
+    CarryOut(*rule);
+    return rest.substr(position + rule->trigger.size());
+}
+
+void TextInterpreter::PrintText(std::string_view text)
+{
+    if (text.empty())
+        return;
+    scratch_.assign(text);
+    Target().PrintText(scratch_);
+}
+
+double TextInterpreter::ScriptShift() const
+{
+    return LineHeight(global_.print.LinesPerInch) / 2.0;
+}
+
+void TextInterpreter::CarryOut(const CompiledRule& rule)
+{
+    DrawingTarget& target = Target();
+    auto& print = global_.print;
+    switch (rule.action) {
+    case Action::Ignore:
+    case Action::Unknown:
+    case Action::Orientation: // chosen per job from the head of the file
+        break;
+    case Action::PageBreak:
+        Skipping([&] { target.PrintLineEnd(); });
+        // While the logo page is open it is the job that ends the page; the canvas has no pages.
+        if (!LogoPageOpen())
+            Skipping([&] { target.NewPage(); });
+        break;
+    case Action::Tab:
+        Skipping([&] { target.PrintText("\t"); });
+        break;
+    case Action::BeginBold:
+        Skipping([&] { target.SetFontBold(true); });
+        break;
+    case Action::EndBold:
+        Skipping([&] { target.SetFontBold(false); });
+        break;
+    case Action::BeginItalic:
+        Skipping([&] { target.SetFontItalic(true); });
+        break;
+    case Action::EndItalic:
+        Skipping([&] { target.SetFontItalic(false); });
+        break;
+    case Action::BeginUnderline:
+        Skipping([&] { target.SetFontUnderline(true); });
+        break;
+    case Action::EndUnderline:
+        Skipping([&] { target.SetFontUnderline(false); });
+        break;
+    case Action::BeginSuperscript:
+    case Action::BeginSubscript: {
+        const double shift = rule.action == Action::BeginSuperscript ? -ScriptShift() : ScriptShift();
+        Skipping([&] { print.SavedFontSize = RoundToInt16(target.FontSize()); });
+        Skipping([&] { target.SetCurrentY(target.CurrentY() + shift); });
+        Skipping([&] { target.SetFontSize(ScriptFontSize); });
+        break;
+    }
+    case Action::EndSuperscript:
+    case Action::EndSubscript: {
+        const double shift = rule.action == Action::EndSuperscript ? ScriptShift() : -ScriptShift();
+        Skipping([&] { target.SetCurrentY(target.CurrentY() + shift); });
+        Skipping([&] { target.SetFontSize(print.SavedFontSize); });
+        break;
+    }
+    case Action::LineHeight:
+        print.LinesPerInch = static_cast<std::int16_t>(rule.value);
+        break;
+    case Action::FontSize:
+        Skipping([&] { target.SetFontSize(rule.value); });
+        break;
+    }
+}

@@ -1,0 +1,75 @@
+// The text interpreter: lays one spool line out at the left margin, cutting it at the control-code
+// triggers and carrying out each trigger's action on the drawing target.
+#pragma once
+
+#include "print/surface/printer.h"
+#include "settings/global.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Twips in a centimetre, as the page layout counts them.
+inline constexpr double TwipsPerCm = 567.0;
+// Searches work with 16-bit positions: a longer rest of a line is an overflow.
+inline constexpr std::size_t MaxRestLength = 32767;
+// Size of superscript and subscript text, in points.
+inline constexpr double ScriptFontSize = 6.0;
+
+// Throws the overflow error of a line longer than the search can handle.
+[[noreturn]] void ThrowOverlongLine(std::uint64_t length);
+
+// Line height in twips for a LinesPerInch selector: 1/n inch for n > 0, 1 cm for n < 0.
+double LineHeight(std::int16_t linesPerInch);
+
+// The interpreter of one job. The rules are taken when it is made and must not change while it
+// is used (a job yields to nothing, so the settings dialog cannot change them meanwhile).
+class TextInterpreter {
+public:
+    TextInterpreter(Global& global, Printer& printer, Canvas& canvas);
+
+    // The canvas while the logo page is open (LogoEnabled and the first page), else the printer.
+    DrawingTarget& Target() const;
+    bool LogoPageOpen() const;
+
+    // Prints one line at the margin with its actions carried out, then moves the pen down by the
+    // current line height. Drawing errors and an overlong line (OverflowError) are thrown.
+    void PrintLine(std::string_view line);
+    // Prints rest up to its first trigger, carries out that trigger's action and returns the text
+    // after the trigger (empty when rest holds no trigger, after printing all of it).
+    std::string_view PrintUpToNextCode(std::string_view rest);
+    // Draws text at the pen without a line end; an empty text draws nothing.
+    void PrintText(std::string_view text);
+
+private:
+    enum class Action : std::uint8_t {
+        Ignore, PageBreak, Tab, Orientation, BeginBold, EndBold, BeginItalic, EndItalic,
+        BeginUnderline, EndUnderline, BeginSuperscript, EndSuperscript, BeginSubscript, EndSubscript,
+        LineHeight, FontSize, Unknown
+    };
+    struct CompiledRule {
+        std::string trigger;
+        Action action = Action::Ignore;
+        double value = 0; // the selector of a line-height action, the points of a font size
+    };
+    static CompiledRule Compile(const ControlChar& rule);
+
+    // The first trigger in rest: the leftmost position, at a position the first rule in list
+    // order. Returns false when there is none.
+    bool FindTrigger(std::string_view rest, std::size_t& position, const CompiledRule*& rule) const;
+    void CarryOut(const CompiledRule& rule);
+    double ScriptShift() const;
+
+    Global& global_;
+    Printer& printer_;
+    Canvas& canvas_;
+    // Rules with a non-empty trigger, in list order; an empty trigger would match everywhere
+    // without consuming text, so such a rule is left out.
+    std::vector<CompiledRule> rules_;
+    // For each byte, the indices into rules_ of the rules whose trigger starts with it, in list
+    // order: at a position only those can match, so the outcome equals trying every rule.
+    std::array<std::vector<std::uint32_t>, 256> byFirstByte_;
+    std::string scratch_;
+};
