@@ -3,9 +3,10 @@
 // through PrintJob and reports wall time, pages per second and peak memory, with CUPS's own text
 // filter on the same files as a yardstick.
 //
-// Usage: print_bench [lines...]
+// Usage: print_bench [--keep] [lines...]   (--keep leaves the generated files in place)
 #include "print/print_job.h"
 #include "bench_printers.h"
+#include "common/codepage.h"
 
 #include <chrono>
 #include <cstdio>
@@ -44,38 +45,48 @@ void AddRules(Global& global)
     rule("\x0e", "");
 }
 
-// CP852 text: Hungarian letters among plain ones, style escapes every few lines.
-void WriteSpoolFile(const fs::path& path, int lines)
+// CP852 text: Hungarian letters among plain ones, style escapes every few lines. The same text
+// without escapes and in UTF-8 goes to plainPath, for CUPS's filter, which reads UTF-8.
+void WriteSpoolFile(const fs::path& path, const fs::path& plainPath, int lines)
 {
     static const char* const words[] = {
         "sz\xa0ml\xa0", "\x82rt\x82k", "\x94sszesen", "fizet\x82si", "hat\x8bid\x8b", "\xa3j", "t\x81k\xfbr",
         "\xb5" "FA", "\x90rt\x82k", "\xe0sszeg", "k\x94lts\x82g", "kedvezm\x82ny", "r\x82szletez\x82s",
     };
+    const CodePage& cp852 = CodePage::Get("CP852");
     std::ofstream out(path, std::ios::binary);
+    std::ofstream plain(plainPath, std::ios::binary);
     std::string line;
+    std::string text;
     for (int i = 0; i < lines; ++i) {
         line.clear();
+        text.clear();
         if (i % 5 == 0)
             line += std::string{Escape, 'E'};
         if (i % 7 == 0)
             line += std::string{Escape, '4'};
         if (i % 11 == 0)
             line += std::string{Escape, '-', '1'};
-        line += std::to_string(i + 1);
+        text += std::to_string(i + 1);
         for (int w = 0; w < 8; ++w) {
-            line += ' ';
-            line += words[(i * 3 + w) % (sizeof words / sizeof *words)];
+            text += ' ';
+            text += words[(i * 3 + w) % (sizeof words / sizeof *words)];
         }
+        line += text;
         if (i % 5 == 0)
             line += std::string{Escape, 'F'};
         if (i % 7 == 0)
             line += std::string{Escape, '5'};
         if (i % 11 == 0)
             line += std::string{Escape, '-', '0'};
-        if ((i + 1) % 66 == 0)
+        if ((i + 1) % 66 == 0) {
             line += '\f';
+            text += '\f';
+        }
         line += "\r\n";
+        text += "\r\n";
         out << line;
+        plain << cp852.ToUtf8(text);
     }
 }
 
@@ -111,8 +122,13 @@ double CupsFilterSeconds(const fs::path& file)
 int main(int argc, char** argv)
 {
     std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::atoi(argv[i]));
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--keep")
+            keep = true;
+        else if (std::atoi(argv[i]) > 0)
+            sizes.push_back(std::atoi(argv[i]));
+    }
     if (sizes.empty())
         sizes = {2000, 20000, 200000};
 
@@ -127,7 +143,8 @@ int main(int argc, char** argv)
                 "peak RSS KiB", "cupsfilter s");
     for (int lines : sizes) {
         const fs::path file = folder / ("spool-" + std::to_string(lines) + ".txt");
-        WriteSpoolFile(file, lines);
+        const fs::path plain = folder / ("plain-" + std::to_string(lines) + ".txt");
+        WriteSpoolFile(file, plain, lines);
 
         Global global;
         global.settings.PrinterName = BuiltInPrinterName;
@@ -149,7 +166,7 @@ int main(int argc, char** argv)
         }
         const double seconds = Seconds(std::chrono::steady_clock::now() - start);
         const long pages = bench.Pages(*printers);
-        const double cupsSeconds = cups ? CupsFilterSeconds(file) : -1;
+        const double cupsSeconds = cups ? CupsFilterSeconds(plain) : -1;
         char cupsText[32];
         if (!cups)
             std::snprintf(cupsText, sizeof cupsText, "n/a");
@@ -162,7 +179,11 @@ int main(int argc, char** argv)
                     seconds > 0 ? pages / seconds : 0.0, PeakRssKiB(), cupsText);
         std::fflush(stdout);
     }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    if (keep) {
+        std::cout << "files kept in " << folder.string() << "\n";
+    } else {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
     return 0;
 }
