@@ -504,4 +504,4 @@ void TestTextInterpreter::pageBreakAfterLogoPageStartsPage()
 }
 
 QTEST_GUILESS_MAIN(TestTextInterpreter)
-#include "test_text_interpreter.moc"
+#include "text_interpreter_test.moc"

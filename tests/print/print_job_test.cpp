@@ -599,4 +599,4 @@ void TestPrintJob::noPrinterReachable()
 }
 
 QTEST_GUILESS_MAIN(TestPrintJob)
-#include "test_print_job.moc"
+#include "print_job_test.moc"
