@@ -42,7 +42,8 @@ std::optional<FileStamp> StampOfPath(const std::filesystem::path& path)
 
 SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize), path_(path)
 {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe without a writer must not hang the job; it is refused below.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         throw OrvalinError(Describe(path, "opened", errno));
     struct stat info {};
@@ -51,9 +52,10 @@ SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize
         ::close(fd_);
         throw OrvalinError(Describe(path, "examined", error));
     }
-    if (S_ISDIR(info.st_mode)) {
+    // Only a regular file has an end: a device or a pipe could be read for ever.
+    if (!S_ISREG(info.st_mode)) {
         ::close(fd_);
-        throw OrvalinError(Describe(path, "opened", EISDIR));
+        throw OrvalinError("The file " + path.string() + " cannot be printed: it is not a regular file");
     }
     stamp_ = StampOf(info);
 }

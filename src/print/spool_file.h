@@ -29,7 +29,8 @@ std::optional<FileStamp> StampOfPath(const std::filesystem::path& path);
 
 class SpoolReader {
 public:
-    // Opens the file for reading as raw bytes; throws OrvalinError when it cannot be opened.
+    // Opens the file for reading as raw bytes; throws OrvalinError when it cannot be opened or is
+    // not a regular file.
     explicit SpoolReader(const std::filesystem::path& path);
     ~SpoolReader();
     SpoolReader(const SpoolReader&) = delete;

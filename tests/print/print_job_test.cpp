@@ -401,6 +401,14 @@ void TestPrintJob::openFailureReturnsFalse()
     QVERIFY(!PrintJob(rig.folder.file("text.txt").toStdString(), "0", rig.context));
     QVERIFY(rig.Exists());
     QVERIFY(rig.printer().Calls(Op::EndDoc).empty());
+
+    // Files without an end are refused at once: a pipe nobody writes to, an endless device.
+    const QByteArray fifo = rig.folder.file("pipe").toLocal8Bit();
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QVERIFY(!PrintJob(fifo.toStdString(), "0", rig.context));
+    QVERIFY(!PrintJob("/dev/zero", "0", rig.context));
+    QVERIFY(rig.printer().Texts().empty());
+    QVERIFY(rig.folder.exists("pipe"));
 }
 
 void TestPrintJob::deletionOnlyInPollMode()
