@@ -1,6 +1,7 @@
 // Whole spool files through PrintJob onto recording printers: printer choice, set-up, head,
 // orientation, logo decision, line reading, form feeds, documents, deletion and bad input.
 #include "common/errors.h"
+#include "print/logo_picture.h"
 #include "print/print_job.h"
 #include "print/spool_file.h"
 #include "recording_target.h"
@@ -331,7 +332,7 @@ void TestPrintJob::logoPageComposition()
     rig.global.settings.FontSize = 12;
     QImage logo(40, 20, QImage::Format_RGB32);
     logo.fill(Qt::red);
-    rig.context.logo = LogoPicture{&logo, logo.width(), logo.height()};
+    rig.context.logo = LogoPictureOf(logo);
     rig.canvas.font.bold = true;
     QVERIFY(rig.Print("first", "1"));
     const auto& canvas = rig.canvas;
@@ -350,7 +351,9 @@ void TestPrintJob::logoPageComposition()
     QVERIFY(canvas.Calls(Op::Show).empty()); // no diagnostic view
 
     // The next logo job starts on a blank canvas, and a missing picture is simply left out.
-    rig.context.logo = {};
+    const QImage none;
+    rig.context.logo = LogoPictureOf(none);
+    QVERIFY(rig.context.logo.image == nullptr);
     QVERIFY(rig.Print("second", "0"));
     const auto now = rig.canvas.SinceCls();
     for (const DrawCall& call : now)
@@ -359,7 +362,7 @@ void TestPrintJob::logoPageComposition()
 
     // A canvas that refuses its size still gets the rest of its preparation.
     rig.canvas.Fail(Op::SetSize);
-    rig.context.logo = LogoPicture{&logo, logo.width(), logo.height()};
+    rig.context.logo = LogoPictureOf(logo);
     QVERIFY(rig.Print("third"));
     QCOMPARE(rig.canvas.SinceCls().size() > 3, true);
     QCOMPARE(rig.canvas.Calls(Op::PaintPicture).size(), std::size_t(2));
