@@ -179,6 +179,32 @@ int main(int argc, char** argv)
                     seconds > 0 ? pages / seconds : 0.0, PeakRssKiB(), cupsText);
         std::fflush(stdout);
     }
+    // A huge file without any line end is one overlong line: it must be refused without being
+    // held in memory.
+    {
+        const fs::path file = folder / "one-line.txt";
+        {
+            std::ofstream out(file, std::ios::binary);
+            const std::string block(1 << 20, 'x');
+            for (int i = 0; i < 64; ++i)
+                out << block;
+        }
+        Global global;
+        global.settings.PrinterName = BuiltInPrinterName;
+        auto printers = bench.MakePrinters();
+        auto canvas = bench.MakeCanvas();
+        PrintJobContext context{global, *printers, *canvas, {}};
+        const auto start = std::chrono::steady_clock::now();
+        std::string outcome = "printed";
+        try {
+            PrintJob(file.string(), "0", context);
+        } catch (const std::exception&) {
+            outcome = "refused";
+        }
+        std::printf("64 MiB without line ends: %s in %.3f s, peak RSS %ld KiB\n", outcome.c_str(),
+                    Seconds(std::chrono::steady_clock::now() - start), PeakRssKiB());
+    }
+
     if (keep) {
         std::cout << "files kept in " << folder.string() << "\n";
     } else {
