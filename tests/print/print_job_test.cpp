@@ -1,6 +1,7 @@
 // Whole spool files through PrintJob onto recording printers: printer choice, set-up, head,
 // orientation, logo decision, line reading, form feeds, documents, deletion and bad input.
 #include "common/errors.h"
+#include "print/head_search.h"
 #include "print/logo_picture.h"
 #include "print/print_job.h"
 #include "print/spool_file.h"
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void lineReading_data();
     void lineReading();
     void crLfAcrossBufferBoundary();
+    void headSearchAcrossPieces();
     void lastLineFormFeedBecomesBlank();
     void logoPageEndsAtFirstFormFeed();
     void logoOnlyFormFeedInLastLine();
@@ -265,6 +267,36 @@ void TestPrintJob::crLfAcrossBufferBoundary()
         QVERIFY(!reader.ReadLine(sink)); // the last CR LF ends the file and stays
         QCOMPARE(line, std::string("b\r\n"));
         QVERIFY(reader.AtEnd());
+    }
+}
+
+// The head streams past in pieces; a text split between two pieces must still be found.
+void TestPrintJob::headSearchAcrossPieces()
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 500; ++round) {
+        std::string head;
+        const int length = int(random() % 40);
+        for (int i = 0; i < length; ++i)
+            head += "ab\r\n"[random() % 4];
+        std::vector<std::string> needles;
+        for (int n = 0; n < 3; ++n) {
+            std::string needle;
+            const int size = int(random() % 5);
+            for (int i = 0; i < size; ++i)
+                needle += "ab\r\n"[random() % 4];
+            needles.push_back(needle);
+        }
+        HeadSearch search(needles);
+        for (std::size_t at = 0; at < head.size();) {
+            const std::size_t piece = std::min<std::size_t>(1 + random() % 6, head.size() - at);
+            search.Feed(std::string_view(head).substr(at, piece));
+            at += piece;
+        }
+        for (std::size_t n = 0; n < needles.size(); ++n) {
+            const bool expected = needles[n].empty() ? !head.empty() : head.find(needles[n]) != std::string::npos;
+            QCOMPARE(search.Contains(n), expected);
+        }
     }
 }
 
