@@ -65,6 +65,48 @@ void EndLogoPage(PrintJobContext& context, Printer& printer)
     ++context.global.print.PageCounter;
 }
 
+// Steps of the printing pass: every line through the interpreter, the logo page ended at the
+// first line holding a form feed or at the end, the document ended. Errors are thrown.
+void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
+{
+    TextInterpreter interpreter(context.global, printer, context.canvas);
+    std::string line;
+    while (!reader.AtEnd()) {
+        line.clear();
+        std::uint64_t length = 0;
+        // Only as much of a line is kept as could ever be printed, so a file without line ends
+        // never fills memory; a longer line is refused below.
+        constexpr std::size_t keep = MaxRestLength + 2;
+        const bool endedByCrLf = reader.ReadLine([&](std::string_view piece) {
+            length += piece.size();
+            if (line.size() < keep)
+                line.append(piece.substr(0, std::min(piece.size(), keep - line.size())));
+        });
+        if (endedByCrLf) {
+            length -= 2;
+            line.resize(line.size() - 2);
+        }
+        if (length > MaxRestLength)
+            ThrowOverlongLine(length);
+
+        const std::size_t formFeed = line.find('\f');
+        if (formFeed == std::string::npos) {
+            interpreter.PrintLine(line);
+            continue;
+        }
+        // A file that ends in a form feed does not end with an empty page.
+        if (reader.AtEnd())
+            line[formFeed] = ' ';
+        interpreter.PrintLine(line);
+        if (interpreter.LogoPageOpen())
+            EndLogoPage(context, printer); // the rest of the file becomes a second document
+    }
+    if (interpreter.LogoPageOpen())
+        EndLogoPage(context, printer);
+    else
+        printer.EndDoc();
+}
+
 } // namespace
 
 bool PrintJob(const std::string& path, const std::string& orientation, PrintJobContext& context)
@@ -106,43 +148,14 @@ bool PrintJob(const std::string& path, const std::string& orientation, PrintJobC
         return false;
     }
 
-    // From here errors end the job: no document is ended and the file stays for the next tick.
-    TextInterpreter interpreter(global, printer, context.canvas);
-    std::string line;
-    while (!reader->AtEnd()) {
-        line.clear();
-        std::uint64_t length = 0;
-        // Only as much of a line is kept as could ever be printed, so a file without line ends
-        // never fills memory; a longer line is refused below.
-        constexpr std::size_t keep = MaxRestLength + 2;
-        const bool endedByCrLf = reader->ReadLine([&](std::string_view piece) {
-            length += piece.size();
-            if (line.size() < keep)
-                line.append(piece.substr(0, std::min(piece.size(), keep - line.size())));
-        });
-        if (endedByCrLf) {
-            length -= 2;
-            line.resize(line.size() - 2);
-        }
-        if (length > MaxRestLength)
-            ThrowOverlongLine(length);
-
-        const std::size_t formFeed = line.find('\f');
-        if (formFeed == std::string::npos) {
-            interpreter.PrintLine(line);
-            continue;
-        }
-        // A file that ends in a form feed does not end with an empty page.
-        if (reader->AtEnd())
-            line[formFeed] = ' ';
-        interpreter.PrintLine(line);
-        if (interpreter.LogoPageOpen())
-            EndLogoPage(context, printer); // the rest of the file becomes a second document
+    // From here errors end the job and the file stays for the next tick. The unfinished document
+    // is discarded, so that the next attempt does not print its first part a second time.
+    try {
+        PrintLines(*reader, context, printer);
+    } catch (...) {
+        Skipping([&] { printer.KillDoc(); });
+        throw;
     }
-    if (interpreter.LogoPageOpen())
-        EndLogoPage(context, printer);
-    else
-        printer.EndDoc();
 
     const FileStamp printed = reader->OpenedStamp();
     reader.reset();

@@ -429,6 +429,7 @@ void TestPrintJob::openFailureReturnsFalse()
     QVERIFY(!PrintJob(rig.folder.file("missing.txt").toStdString(), "0", rig.context));
     QVERIFY(rig.printer().Texts().empty());
     QVERIFY(rig.printer().Calls(Op::EndDoc).empty());
+    QVERIFY(rig.printer().Calls(Op::KillDoc).empty());
     // An unreadable file says nothing about the logo of later jobs.
     QVERIFY(rig.global.settings.LogoEnabled);
 
@@ -504,6 +505,7 @@ void TestPrintJob::overlongLineEndsJobAndKeepsFile()
     QCOMPARE(rig.folder.read("text.txt"), file);
     QCOMPARE(Lines(rig.printer()), std::vector<std::string>{"short"});
     QVERIFY(rig.printer().Calls(Op::EndDoc).empty());
+    QCOMPARE(rig.printer().Calls(Op::KillDoc).size(), std::size_t(1));
 
     // A file without any line end is one line, however long; it is refused the same way.
     JobRig huge;
@@ -533,6 +535,7 @@ void TestPrintJob::binaryGarbage()
     QVERIFY(!rig.Exists());
     QVERIFY(!rig.printer().Texts().empty());
     QCOMPARE(rig.printer().Calls(Op::EndDoc).size(), std::size_t(1));
+    QVERIFY(rig.printer().Calls(Op::KillDoc).empty());
 }
 
 void TestPrintJob::nulBytesArePrinted()
@@ -605,8 +608,10 @@ void TestPrintJob::endDocFailureKeepsFile()
         QVERIFY(std::string(e.what()).find("EndDoc") != std::string::npos);
     }
     QVERIFY(rig.Exists());
-    // The job stopped where the error came: the orientation was not restored.
+    // The job stopped where the error came: the orientation was not restored, and the document
+    // that was not handed over was discarded.
     QCOMPARE(rig.printer().orientation, OrientationPortrait);
+    QCOMPARE(rig.printer().Calls(Op::KillDoc).size(), std::size_t(1));
 
     JobRig logo;
     logo.global.startup.PollMode = true;
@@ -615,6 +620,13 @@ void TestPrintJob::endDocFailureKeepsFile()
     QVERIFY_THROWS_EXCEPTION(OrvalinError, logo.Print("a\fb\r\nc"));
     QVERIFY(logo.Exists());
     QVERIFY(logo.printer().Calls(Op::EndDoc).empty());
+    QCOMPARE(logo.printer().Calls(Op::KillDoc).size(), std::size_t(1));
+
+    // A discard that fails too does not hide the error that ended the job.
+    JobRig both;
+    both.printer().Fail(Op::EndDoc);
+    both.printer().Fail(Op::KillDoc);
+    QVERIFY_THROWS_EXCEPTION(OrvalinError, both.Print("text"));
 }
 
 void TestPrintJob::drawingFailureKeepsFile()
@@ -626,6 +638,7 @@ void TestPrintJob::drawingFailureKeepsFile()
     QVERIFY(rig.Exists());
     QCOMPARE(Lines(rig.printer()), std::vector<std::string>{"one"});
     QVERIFY(rig.printer().Calls(Op::EndDoc).empty());
+    QCOMPARE(rig.printer().Calls(Op::KillDoc).size(), std::size_t(1));
 }
 
 void TestPrintJob::noPrinterReachable()

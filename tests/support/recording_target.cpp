@@ -31,6 +31,7 @@ const char* OpName(Op op)
     case Op::PageWidth: return "PageWidth";
     case Op::PageHeight: return "PageHeight";
     case Op::EndDoc: return "EndDoc";
+    case Op::KillDoc: return "KillDoc";
     case Op::Width: return "Width";
     case Op::Height: return "Height";
     case Op::SetSize: return "SetSize";

@@ -23,7 +23,7 @@ enum class Op {
     FontName, SetFontName, FontSize, SetFontSize, FontCharset, SetFontCharset, FontBold, SetFontBold,
     FontItalic, SetFontItalic, FontUnderline, SetFontUnderline, SetFontTransparent,
     // printer
-    DeviceName, Orientation, SetOrientation, SetPrintQuality, PageWidth, PageHeight, EndDoc,
+    DeviceName, Orientation, SetOrientation, SetPrintQuality, PageWidth, PageHeight, EndDoc, KillDoc,
     // canvas
     Width, Height, SetSize, Cls, DrawOnto, Show,
 };
@@ -251,6 +251,13 @@ public:
             onEndDoc();
         Do(Op::EndDoc, [&] {
             ++documents;
+            pages = 0;
+            penX = penY = 0;
+        });
+    }
+    void KillDoc() override
+    {
+        Do(Op::KillDoc, [&] {
             pages = 0;
             penX = penY = 0;
         });
