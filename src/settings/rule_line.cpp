@@ -16,8 +16,11 @@ constexpr std::size_t FieldWidth = 3;
 // layout: 12.25 is stored as 12, 2160 as 999.
 std::string ActionField(const std::string& code)
 {
-    if (code.size() < FieldWidth)
-        return code + std::string(FieldWidth - code.size(), ' ');
+    if (code.size() < FieldWidth) {
+        std::string field = code;
+        field.resize(FieldWidth, ' ');
+        return field;
+    }
     if (code.size() == FieldWidth)
         return code;
     if (IsNumeric(code, '.')) {

@@ -1,6 +1,8 @@
 #include "desktop.h"
 
 #include "dialogs/settings/open_settings.h"
+#include "print/logo_picture.h"
+#include "print/print_job.h"
 #include "print/surface/qt_surface.h"
 
 #include <QCoreApplication>
@@ -28,6 +30,10 @@ frmMain::Services Desktop::Services()
 {
     frmMain::Services services;
     services.DefaultPrinterName = [] { return SystemDefaultDeviceName(); };
+    services.PrintJob = [this](const std::string& path, const std::string& orientation, const QImage& logo) {
+        PrintJobContext context{global_, Printers(), PageCanvas(), LogoPictureOf(logo)};
+        return PrintJob(path, orientation, context);
+    };
     services.OpenSettings = [this](frmMain& window) { OpenSettingsDialog(window, Printers()); };
     return services;
 }
