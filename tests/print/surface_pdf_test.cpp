@@ -134,12 +134,17 @@ private Q_SLOTS:
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        // Every 8 average character widths from x = 0: 8 * 144 twips at 12 points.
+        // Every 8 average character widths (8 * 144 twips at 12 points), counted from where the
+        // pen was last placed: the margin of a spool line keeps the text's own columns.
         printer->PrintText("A\tB");
         QVERIFY(std::fabs(printer->CurrentX() - (1152 + 144)) < 1);
         printer->SetCurrentX(1200);
         printer->PrintText("\t");
-        QVERIFY(std::fabs(printer->CurrentX() - 2304) < 1);
+        QVERIFY(std::fabs(printer->CurrentX() - 2352) < 1);
+        printer->SetCurrentX(453.6);
+        printer->PrintText("Col1\tX\t");
+        QVERIFY(std::fabs(printer->CurrentX() - (453.6 + 2304)) < 1);
+        printer->PrintLineEnd(); // a new line counts from 0 again
         printer->SetCurrentX(0);
         printer->SetCurrentY(1440);
         printer->PrintText("\t\tC");

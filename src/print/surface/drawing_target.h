@@ -23,7 +23,8 @@ public:
     // Text without a line end (bytes in the OEM code page when Charset is OemCharset): drawn with
     // the current font, top of the text at the pen's y; x moves to the end of the text. A tab
     // (byte 9) moves x to the next tab stop (the Qt back-ends: every 8 average character widths
-    // of the current font, counted from x = 0).
+    // of the current font, counted from the x where the pen was last placed, so a line's columns
+    // line up from the left margin as they did in the text).
     virtual void PrintText(const std::string& bytes) = 0;
     // A line end: x := 0, y := y + one text line of the current font.
     virtual void PrintLineEnd() = 0;

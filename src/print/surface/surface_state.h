@@ -21,7 +21,11 @@ template <class Target>
 class SurfaceState : public Target, public StyledSurface {
 public:
     double CurrentX() const override { return x_; }
-    void SetCurrentX(double x) override { x_ = CheckedCoordinate(x, "CurrentX"); }
+    void SetCurrentX(double x) override
+    {
+        x_ = CheckedCoordinate(x, "CurrentX");
+        tabOrigin_ = x_; // every line starts by placing the pen at the margin
+    }
     double CurrentY() const override { return y_; }
     void SetCurrentY(double y) override { y_ = CheckedCoordinate(y, "CurrentY"); }
 
@@ -38,7 +42,7 @@ public:
             }
             if (tab == std::string::npos)
                 break;
-            x_ = NextTabStop(style_, x_);
+            x_ = NextTabStop(style_, x_, tabOrigin_);
             start = tab + 1;
         }
     }
@@ -46,6 +50,7 @@ public:
     void PrintLineEnd() override
     {
         x_ = 0;
+        tabOrigin_ = 0;
         y_ += LineHeight(style_);
     }
 
@@ -72,11 +77,13 @@ protected:
     void MovePen(double x, double y)
     {
         x_ = x;
+        tabOrigin_ = x;
         y_ = y;
     }
 
 private:
     double x_ = 0;
     double y_ = 0;
+    double tabOrigin_ = 0; // where the pen was last placed: tab stops count from there
     TextStyle style_;
 };

@@ -97,12 +97,12 @@ double TextWidth(const TextStyle& style, const QString& text) { return Metrics(s
 
 double LineHeight(const TextStyle& style) { return Metrics(style).lineSpacing(); }
 
-double NextTabStop(const TextStyle& style, double x)
+double NextTabStop(const TextStyle& style, double x, double origin)
 {
     const double step = TabStopCharacters * Metrics(style).averageCharWidth();
     if (step <= 0)
         return x;
-    return (std::floor(x / step + 1e-9) + 1) * step;
+    return origin + (std::floor((x - origin) / step + 1e-9) + 1) * step;
 }
 
 void DrawTextRun(QPainter& painter, const TextStyle& style, const QPointF& topLeft, const QString& text)

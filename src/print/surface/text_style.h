@@ -22,7 +22,8 @@ struct TextStyle {
     bool operator==(const TextStyle&) const = default;
 };
 
-// Tab stops are every this many average character widths of the current font, from x = 0.
+// Tab stops are every this many average character widths of the current font, counted from where
+// the pen was last placed (the left margin, for a spool line), as the text's own columns were.
 inline constexpr int TabStopCharacters = 8;
 
 // The bytes as characters: the OEM code page for the OEM charset, the ANSI code page otherwise.
@@ -33,7 +34,7 @@ QFont MakeFont(const TextStyle& style);
 // Measurements in twips.
 double TextWidth(const TextStyle& style, const QString& text);
 double LineHeight(const TextStyle& style);
-double NextTabStop(const TextStyle& style, double x);
+double NextTabStop(const TextStyle& style, double x, double origin);
 
 // Draws one run of text (no tabs, no line ends) with its top-left corner at the point; the
 // painter's device units must be twips or the painter scaled so that its logical units are.
