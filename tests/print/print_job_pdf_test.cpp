@@ -1,6 +1,6 @@
 // Spool files through PrintJob onto the real built-in PDF printer, read back with poppler: the
 // text in the OEM code page at the margin, page breaks, styles, the logo page as its own document.
-#include "pdf_inspect.h"
+#include "pdf_probe.h"
 #include "platform/code_pages.h"
 #include "print/logo_picture.h"
 #include "print/print_job.h"

@@ -1,7 +1,7 @@
 // The logo page's canvas: what it keeps, how it cuts pictures, its window, and how it lies over a
 // printer page (text stays text, at the place it would have on a plain page).
 #include "common/errors.h"
-#include "pdf_inspect.h"
+#include "pdf_probe.h"
 #include "print/surface/page_canvas.h"
 #include "print/surface/qt_printer.h"
 #include "print/surface/qt_surface.h"

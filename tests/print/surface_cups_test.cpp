@@ -1,7 +1,7 @@
 // Printing through CUPS, against a private scheduler started by the test: destinations and the
 // default, a document arriving whole at the backend, and queues that refuse, are stopped or gone.
 #include "common/errors.h"
-#include "pdf_inspect.h"
+#include "pdf_probe.h"
 #include "private_cups.h"
 #include "print/surface/qt_surface.h"
 #include "temp_folder.h"

@@ -1,7 +1,7 @@
 // The built-in printer's real output, read back with poppler: pages, sizes, text positions, code
 // pages, faces, pictures, and how documents are filed.
 #include "common/errors.h"
-#include "pdf_inspect.h"
+#include "pdf_probe.h"
 #include "platform/code_pages.h"
 #include "print/surface/qt_printer.h"
 #include "print/surface/qt_surface.h"

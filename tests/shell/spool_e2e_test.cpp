@@ -1,6 +1,6 @@
 // The whole road of a spool file through the real executable: dropped into the watched folder,
 // found by the poll, printed to the built-in PDF printer or to a private CUPS queue, deleted.
-#include "pdf_inspect.h"
+#include "pdf_probe.h"
 #include "private_cups.h"
 #include "run_program.h"
 #include "temp_folder.h"

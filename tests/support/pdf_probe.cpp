@@ -1,4 +1,4 @@
-#include "pdf_inspect.h"
+#include "pdf_probe.h"
 
 #include <QProcess>
 #include <QRegularExpression>
