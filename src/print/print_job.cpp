@@ -40,16 +40,24 @@ void SetUpPrinter(const Settings& settings, Printer& printer, const std::string&
     Skipping([&] { printer.SetFontCharset(OemCharset); });
 }
 
+// Opens the file for reading; false when it cannot be opened (locked, removed, not a file).
+bool OpenSpool(const std::filesystem::path& file, std::optional<SpoolReader>& reader)
+{
+    try {
+        reader.emplace(file);
+        return true;
+    } catch (const OrvalinError&) {
+        return false;
+    }
+}
+
 // Reads the first lines of the file into the search. False when the file cannot be opened; a
 // read error ends the head where it happened.
 bool ReadHead(const std::filesystem::path& file, HeadSearch& head)
 {
     std::optional<SpoolReader> reader;
-    try {
-        reader.emplace(file);
-    } catch (const OrvalinError&) {
+    if (!OpenSpool(file, reader))
         return false;
-    }
     try {
         for (int line = 0; line < HeadLines && !reader->AtEnd(); ++line)
             reader->ReadLine([&](std::string_view piece) { head.Feed(piece); });
@@ -142,11 +150,8 @@ bool PrintJob(const std::string& path, const std::string& orientation, PrintJobC
     global.print.LinesPerInch = 6;
 
     std::optional<SpoolReader> reader;
-    try {
-        reader.emplace(file);
-    } catch (const OrvalinError&) {
+    if (!OpenSpool(file, reader))
         return false;
-    }
 
     // From here errors end the job and the file stays for the next tick. The unfinished document
     // is discarded, so that the next attempt does not print its first part a second time.

@@ -67,13 +67,7 @@ void PageCanvas::DrawRun(double x, double y, const std::string& bytes, const QSt
 void PageCanvas::PaintPicture(const QImage& picture, double x, double y, double width, double height,
                               double sourceX, double sourceY, double sourceWidth, double sourceHeight)
 {
-    if (picture.isNull())
-        throw OrvalinError("Invalid picture");
-    for (double value : {x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight})
-        CheckedCoordinate(value, "PaintPicture");
-    if (width < 0 || height < 0 || sourceWidth < 0 || sourceHeight < 0)
-        throw OrvalinError("Invalid procedure call: PaintPicture with a negative size");
-    if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0)
+    if (!PictureArgumentsDrawable(picture, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight))
         return;
     // Cut the destination to the canvas and the source in the same proportion.
     const QRectF target(x, y, width, height);

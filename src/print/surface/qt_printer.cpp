@@ -124,13 +124,7 @@ void QtPrinter::NewPage()
 void QtPrinter::PaintPicture(const QImage& picture, double x, double y, double width, double height,
                              double sourceX, double sourceY, double sourceWidth, double sourceHeight)
 {
-    if (picture.isNull())
-        throw OrvalinError("Invalid picture");
-    for (double value : {x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight})
-        CheckedCoordinate(value, "PaintPicture");
-    if (width < 0 || height < 0 || sourceWidth < 0 || sourceHeight < 0)
-        throw OrvalinError("Invalid procedure call: PaintPicture with a negative size");
-    if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0)
+    if (!PictureArgumentsDrawable(picture, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight))
         return;
     // The picture's own twips are 15 a pixel.
     const QRectF source(sourceX / 15, sourceY / 15, sourceWidth / 15, sourceHeight / 15);

@@ -131,3 +131,17 @@ double CheckedFontSize(double points)
         throw OrvalinError("Invalid property value: FontSize");
     return points;
 }
+
+bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height,
+                              double sourceX, double sourceY, double sourceWidth, double sourceHeight)
+{
+    if (picture.isNull())
+        throw OrvalinError("Invalid picture");
+    for (double value : {x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight})
+        CheckedCoordinate(value, "PaintPicture");
+    if (width < 0 || height < 0 || sourceWidth < 0 || sourceHeight < 0)
+        throw OrvalinError("Invalid procedure call: PaintPicture with a negative size");
+    if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0)
+        return false;
+    return true;
+}

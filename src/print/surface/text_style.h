@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QString>
 
 #include <string>
@@ -42,4 +43,8 @@ void DrawTextRun(QPainter& painter, const TextStyle& style, const QPointF& topLe
 
 // Validation of property values, throwing OrvalinError with the property's name.
 double CheckedCoordinate(double value, const char* property);
+// Checks the arguments of PaintPicture (a null picture, a non-finite value or a negative size
+// throws OrvalinError); false when a zero size leaves nothing to draw.
+bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height,
+                              double sourceX, double sourceY, double sourceWidth, double sourceHeight);
 double CheckedFontSize(double points);
