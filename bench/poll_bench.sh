@@ -11,7 +11,7 @@ samples=${3:-10}
 
 work=$(mktemp -d)
 trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work/program" "$work/spool"
+mkdir -p "$work/program/PDF" "$work/spool"
 cp "$build/orvalin" "$work/program/"
 printf '"Orvalin PDF"\r\n"Courier New"\r\n10\r\n3000\r\n0.8\r\n"%s/"\r\n"text.txt"\r\n""\r\n""\r\n0\r\n0\r\n' \
   "$work/spool" >"$work/program/Orvalin.ini"
@@ -33,12 +33,13 @@ echo "CPU seconds: $(echo "$cpu1 - $cpu0" | bc) over ${idle_seconds} s"
 echo "resident memory: ${rss0} kB at start, ${rss1} kB at end"
 
 echo "== latency: file landing -> document handed to the printer (PDF filed)"
+pdfs() { find "$work/program/PDF" -name '*.pdf' | wc -l; }
 total=0
 for i in $(seq "$samples"); do
-  before=$(ls "$work/program/PDF" 2>/dev/null | wc -l)
+  before=$(pdfs)
   start=$(date +%s.%N)
   printf 'Latency sample %d\r\n' "$i" >"$work/spool/text.txt"
-  while [ "$(ls "$work/program/PDF" 2>/dev/null | wc -l)" -le "$before" ]; do sleep 0.02; done
+  while [ "$(pdfs)" -le "$before" ]; do sleep 0.02; done
   end=$(date +%s.%N)
   latency=$(echo "$end - $start" | bc)
   total=$(echo "$total + $latency" | bc)
