@@ -1,6 +1,9 @@
 // The rule list of the settings dialog with the real rule editor: row texts, the popup and its
 // enabled items, add, edit, delete, the double click, the selection rules, and cancelling at
 // each level.
+#include "pdf_probe.h"
+#include "print/print_job.h"
+#include "print/surface/qt_surface.h"
 #include "dialogs/controlcodes/edit_control_code.h"
 #include "dialogs/controlcodes/frm_control_char.h"
 #include "dialogs/controlcodes/show_codes.h"
@@ -229,6 +232,29 @@ private Q_SLOTS:
         QCOMPARE(reloaded.rules.HighestIndex(), 4);
         QCOMPARE(reloaded.rules.ControlChars[1], (ControlChar{Bytes({27, 33, 1}), "14"}));
         QCOMPARE(reloaded.rules.ControlChars[2], (ControlChar{Bytes({27, 69}), "bb"}));
+
+        // A spool file printed with the rules made here shows what they ask for.
+        reloaded.settings.PrinterName = BuiltInPrinterName;
+        reloaded.settings.FontName = "Liberation Mono";
+        TempFolder output;
+        output.write("spool.txt", QByteArray("plain ") + Bytes({27, 69}).c_str() + "heavy" + Bytes({27, 33, 1}).c_str()
+                                      + "large\r\n");
+        auto printers = MakeSystemPrinters(output.fsPath() / "PDF");
+        auto canvas = MakePageCanvas();
+        PrintJobContext context{reloaded, *printers, *canvas, LogoPicture{}};
+        QVERIFY(PrintJob(output.file("spool.txt").toStdString(), "0", context));
+        const QStringList pdfs = QDir(output.file("PDF")).entryList({"*.pdf"});
+        QCOMPARE(pdfs.size(), 1);
+        const QString pdf = output.file("PDF/" + pdfs.first());
+        QCOMPARE(PdfText(pdf).simplified().remove(' '), QStringLiteral("plainheavylarge")); // no escape drawn
+        QVERIFY2(PdfFonts(pdf).join(' ').contains("Bold"), qPrintable(PdfFonts(pdf).join(' ')));
+        const PdfWord plain = FindPdfWord(pdf, "plain");
+        PdfWord large;
+        for (const PdfWord& word : PdfWords(pdf)) {
+            if (word.text.endsWith("large"))
+                large = word;
+        }
+        QVERIFY(large.yMax - large.yMin > 1.2 * (plain.yMax - plain.yMin)); // 14 points against 10
     }
 
     void addCancelledOrEmptyAddsNothing()

@@ -1,5 +1,6 @@
 // The main window in process: start-up in each mode, its menus, the resize rule, the logo load and
 // the single exit path.
+#include "common/errors.h"
 #include "platform/message_box.h"
 #include "settings/settings_file.h"
 #include "shell/frm_main.h"
@@ -213,6 +214,24 @@ private Q_SLOTS:
         QVERIFY(h.window->Ended());
         QCOMPARE(h.printed, (std::vector<std::string>{"OUT.TXT|1"}));
         QCOMPARE(h.window->pollState().Ticks, std::int16_t(1));
+        QVERIFY(data.exists("OUT.TXT"));
+    }
+
+    void oneShotPrintingErrorEndsTheProgramWithAMessage()
+    {
+        TempFolder data;
+        data.write("OUT.TXT", "hello\r\n");
+        Harness h(SettingsWith("/nowhere/", 50));
+        h.job = [](const std::string&) -> bool { throw OrvalinError("The printer office is stopped."); };
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(data.path());
+        h.window->Startup("OUT.TXT");
+        QDir::setCurrent(previous);
+        QVERIFY(h.window->Ended());
+        QCOMPARE(h.window->ExitStatus(), 1);
+        QCOMPARE(MessageBox::Calls().size(), std::size_t(1));
+        QCOMPARE(MessageBox::Calls()[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(MessageBox::Calls()[0].text, QStringLiteral("The printer office is stopped."));
         QVERIFY(data.exists("OUT.TXT"));
     }
 
