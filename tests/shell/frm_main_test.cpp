@@ -6,6 +6,7 @@
 #include "shell/frm_main.h"
 #include "shell/tray_icon.h"
 #include "temp_folder.h"
+#include "test_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,8 +49,7 @@ struct Harness {
 
 QByteArray SettingsWith(const QString& spoolFolder, int interval, const QString& logoFile = {})
 {
-    return "\"Orvalin PDF\"\r\n\"Courier New\"\r\n10\r\n" + QByteArray::number(interval) + "\r\n0.8\r\n\""
-        + spoolFolder.toUtf8() + "\"\r\n\"text.txt\"\r\n\"" + logoFile.toUtf8() + "\"\r\n\"\"\r\n0\r\n0\r\n";
+    return TestSettingsBytes("Orvalin PDF", spoolFolder, "text.txt", interval, logoFile);
 }
 
 } // namespace

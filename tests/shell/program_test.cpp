@@ -3,6 +3,7 @@
 #include "platform/fonts.h"
 #include "run_program.h"
 #include "temp_folder.h"
+#include "test_settings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,8 +17,7 @@ namespace {
 
 QByteArray SettingsWith(const QString& spoolFolder, int interval, const QString& logoFile = {})
 {
-    return "\"Orvalin PDF\"\r\n\"Courier New\"\r\n10\r\n" + QByteArray::number(interval) + "\r\n0.8\r\n\""
-        + spoolFolder.toUtf8() + "\"\r\n\"text.txt\"\r\n\"" + logoFile.toUtf8() + "\"\r\n\"\"\r\n0\r\n0\r\n";
+    return TestSettingsBytes("Orvalin PDF", spoolFolder, "text.txt", interval, logoFile);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "private_cups.h"
 #include "run_program.h"
 #include "temp_folder.h"
+#include "test_settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +20,7 @@ namespace {
 // Settings for a test: the given printer, the spool folder and pattern, a short poll.
 QByteArray Settings(const QString& printer, const QString& spool, const QString& pattern, int interval = 150)
 {
-    return "\"" + printer.toUtf8() + "\"\r\n\"Courier New\"\r\n10\r\n" + QByteArray::number(interval)
-        + "\r\n0.8\r\n\"" + spool.toUtf8() + "/\"\r\n\"" + pattern.toUtf8() + "\"\r\n\"\"\r\n\"\"\r\n0\r\n0\r\n";
+    return TestSettingsBytes(printer, spool + "/", pattern, interval);
 }
 
 // A file written long enough ago to count as finished.
