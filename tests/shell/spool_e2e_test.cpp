@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
 #include <sys/time.h>
 #include <utime.h>
 
@@ -51,6 +52,17 @@ long ResidentKilobytes(qint64 pid)
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     }
     return -1;
+}
+
+// Whether the process holds the file open (the job is reading it).
+bool HasOpen(qint64 pid, const QString& path)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        if (fd.symLinkTarget() == path)
+            return true;
+    }
+    return false;
 }
 
 struct Desk {
@@ -147,6 +159,32 @@ private Q_SLOTS:
         QCOMPARE(Pdfs(desk.program).size(), 1);
         const QString text = PdfText(Pdfs(desk.program).first());
         QVERIFY2(text.contains("piece 1 of 8") && text.contains("piece 8 of 8"), qPrintable(text));
+        desk.stop();
+    }
+
+    void aNewJobWrittenUnderTheSameNameDuringPrintingIsKept()
+    {
+        Desk desk("Orvalin PDF", "text.txt");
+        QByteArray big;
+        for (int i = 1; i <= 200000; ++i)
+            big += "old job line " + QByteArray::number(i) + "\r\n";
+        WriteOldFile(desk.spool + "/text.txt", big);
+        desk.start();
+        // While the long job prints (its document is being written), the legacy program writes its
+        // next job under the same name.
+        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(desk.run->process().processId(), desk.spool + "/text.txt"), 20000);
+        WriteFileBytes(desk.spool + "/text.next", "NEW JOB\r\n");
+        QVERIFY(::rename(QFile::encodeName(desk.spool + "/text.next").constData(),
+                         QFile::encodeName(desk.spool + "/text.txt").constData()) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(Pdfs(desk.program).size(), 2, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(desk.spool + "/text.txt"), 10000);
+        const QStringList pdfs = Pdfs(desk.program);
+        const QString first = QFileInfo(pdfs[0]).size() > QFileInfo(pdfs[1]).size() ? pdfs[0] : pdfs[1];
+        const QString second = first == pdfs[0] ? pdfs[1] : pdfs[0];
+        // The old job's lines run below the page (nothing checks the page bottom); its first ones show.
+        QVERIFY(PdfText(first).contains("old job line 1\n"));
+        QVERIFY(!PdfText(first).contains("NEW JOB"));
+        QCOMPARE(PdfText(second).trimmed(), QStringLiteral("NEW JOB"));
         desk.stop();
     }
 
