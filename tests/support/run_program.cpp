@@ -21,6 +21,14 @@ ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
     env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
 }
 
+ProgramRun::~ProgramRun()
+{
+    if (process_->state() != QProcess::NotRunning) {
+        process_->kill();
+        process_->waitForFinished(5000);
+    }
+}
+
 void ProgramRun::start(const QStringList& arguments)
 {
     process_->setProcessEnvironment(env_);

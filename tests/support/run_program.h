@@ -16,6 +16,8 @@ public:
     // Copies the executable into programFolder (so its settings file lives there) and sets HOME
     // to home, so that nothing of the developer's own setup is touched.
     ProgramRun(const QString& programFolder, const QString& home);
+    // A program still running when a test ends (a failed test) is killed at once.
+    ~ProgramRun();
 
     QProcessEnvironment& environment() { return env_; }
     void start(const QStringList& arguments);
