@@ -17,7 +17,10 @@ cp "$program" "$work/orvalin"
 unset QT_QPA_PLATFORM
 trayer --edge top --align right --widthtype pixel --width 100 --height 32 --transparent false >/dev/null 2>&1 &
 tray=$!
-sleep 1.5
+for _ in $(seq 100); do
+  xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && break
+  sleep 0.1
+done
 HOME=$work XDG_RUNTIME_DIR=$work "$work/orvalin" watch 2>"$work/stderr" &
 pid=$!
 
@@ -37,13 +40,22 @@ x=$(echo "$geometry" | awk '{print $2}' | cut -d+ -f2)
 y=$(echo "$geometry" | awk '{print $2}' | cut -d+ -f3)
 echo "icon at $x,$y"
 
+# Waits up to ten seconds for more visible windows of ours than before.
+more_windows() {
+  for _ in $(seq 100); do
+    [ "$(visible)" -gt "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 before=$(visible)
 xdotool mousemove $((x + 8)) $((y + 12))
-sleep 2.5
-[ "$(visible)" -gt "$before" ] || fail "no tip shown on hover"
+more_windows "$before" || fail "no tip shown on hover"
 echo "tip shown"
 
 xdotool mousemove $((x + 8)) $((y + 12)) click 3
+more_windows "$(($(visible) - 1))" >/dev/null
 sleep 1
 popup=$(visible)
 [ "$popup" -gt "$before" ] || fail "no popup on a right press"
