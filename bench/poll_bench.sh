@@ -47,5 +47,5 @@ for i in $(seq "$samples"); do
   while [ -e "$work/spool/text.txt" ]; do sleep 0.02; done
   sleep "0.$((RANDOM % 10))"
 done
-printf 'mean latency: %.2f s (settle time 2 s + up to one 3 s poll interval)\n' "$(echo "$total / $samples" | bc -l)"
+printf 'mean latency: %.2f s (the 2 s settle time, or the next tick when that comes later)\n' "$(echo "$total / $samples" | bc -l)"
 echo "resident memory after the jobs: $(rss) kB"

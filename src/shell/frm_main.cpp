@@ -15,6 +15,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+
 // The icon lives in a resource of this static library, which must be registered by hand.
 static void RegisterResources() { Q_INIT_RESOURCE(resources); }
 
@@ -33,6 +36,9 @@ frmMain::frmMain(Global& global, Services services, QWidget* parent)
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
     connect(Timer, &QTimer::timeout, this, &frmMain::PollTickNow);
+    settleTimer_ = new QTimer(this);
+    settleTimer_->setSingleShot(true);
+    connect(settleTimer_, &QTimer::timeout, this, &frmMain::PollTickNow);
     BuildMenus();
 }
 
@@ -115,13 +121,27 @@ void frmMain::EndWithError(const QString& description)
 
 void frmMain::PollTickNow()
 {
-    if (ended_)
+    // A tick that processes events can meet the timer again; one tick at a time, so a batch is
+    // never walked twice.
+    if (ended_ || inTick_)
         return;
+    inTick_ = true;
     try {
         PollTick(global_, poll_, MakePollEnvironment());
     } catch (const std::exception& e) {
+        inTick_ = false;
         // Only the one-shot branch lets a printing error through: it ends the program.
         EndWithError(QString::fromLocal8Bit(e.what()));
+        return;
+    }
+    inTick_ = false;
+    // A file still being written is looked at again as soon as it has settled, not a whole
+    // interval later.
+    if (poll_.NextSettle && Timer->isActive()) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*poll_.NextSettle - std::chrono::system_clock::now());
+        const int ms = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count())) + 50;
+        if (ms < Timer->remainingTime())
+            settleTimer_->start(ms);
     }
 }
 
@@ -130,6 +150,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (!ended_) {
         ended_ = true;
         Timer->stop();
+        settleTimer_->stop();
         tray_->RemoveTrayIcon();
         SetMousePointer(MousePointer::Default);
         // Before the event loop runs (a start-up that ends at once), main returns by itself; an

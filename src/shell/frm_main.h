@@ -85,10 +85,12 @@ private:
     QImage logo_;
     std::string searchProblem_; // the last reason the spool folder could not be listed
     bool ended_ = false;
+    bool inTick_ = false;
     int exitStatus_ = 0;
 
     QLabel* Kep = nullptr;
     QTimer* Timer = nullptr;
+    QTimer* settleTimer_ = nullptr; // one extra look when a file being written settles
     QAction* endPrg = nullptr;
     QAction* settings = nullptr;
     QMenu* ppMenu = nullptr;

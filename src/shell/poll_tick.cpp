@@ -11,6 +11,7 @@ void PollTick(Global& global, PollState& state, const PollEnvironment& env)
     if (state.Ticks < std::numeric_limits<std::int16_t>::max())
         ++state.Ticks;
 
+    state.NextSettle.reset();
     const Settings& s = global.settings;
     const StartupValues& startup = global.startup;
     const std::string pattern = s.SpoolFolder + s.SpoolFileName;
@@ -21,7 +22,7 @@ void PollTick(Global& global, PollState& state, const PollEnvironment& env)
         for (const std::string& name : names) {
             if (env.Ending && env.Ending())
                 return; // the program is closing: no further file is started
-            state.PrintDone = PrintIfNotEmpty(global.settings.SpoolFolder + name, global, env);
+            state.PrintDone = PrintIfNotEmpty(global.settings.SpoolFolder + name, global, state, env);
             env.ProcessEvents();
         }
         env.EnableTimer(true);
@@ -31,16 +32,21 @@ void PollTick(Global& global, PollState& state, const PollEnvironment& env)
     }
 }
 
-bool PrintIfNotEmpty(const std::string& path, Global& global, const PollEnvironment& env)
+bool PrintIfNotEmpty(const std::string& path, Global& global, PollState& state, const PollEnvironment& env)
 {
     bool result = true;
     try {
-        const SpoolFileState state = env.Stat(path);
-        const auto age = env.Now() - state.Modified;
+        const SpoolFileState file = env.Stat(path);
+        const auto age = env.Now() - file.Modified;
         // A time stamp far in the future (a skewed clock) cannot be judged and does not hold a job.
         const bool settled = age >= SettleTime || age <= -SettleTime;
-        if (state.Size != 0 && settled)
+        if (file.Size != 0 && settled) {
             result = env.PrintJob(path, global.startup.CmdOrientation);
+        } else if (file.Size != 0) {
+            const auto settles = file.Modified + SettleTime;
+            if (!state.NextSettle || settles < *state.NextSettle)
+                state.NextSettle = settles;
+        }
     } catch (const std::exception& e) {
         env.ShowError(e.what());
     }

@@ -7,12 +7,16 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct PollState {
     std::int16_t Ticks = 0;  // counted at every tick; stays at its maximum instead of overflowing
     bool PrintDone = false;  // result of the latest print started by a tick
+    // When the earliest file that the latest tick left because it was still being written will
+    // have settled; the window looks again then instead of a whole interval later.
+    std::optional<std::chrono::system_clock::time_point> NextSettle;
 };
 
 // A spool file is taken only once it has not been written to for this long, so a file that
@@ -44,5 +48,5 @@ struct PollEnvironment {
 void PollTick(Global& global, PollState& state, const PollEnvironment& env);
 
 // True also when the file was empty or still being written and so not printed; errors are
-// shown, not thrown.
-bool PrintIfNotEmpty(const std::string& path, Global& global, const PollEnvironment& env);
+// shown, not thrown. A file still being written moves state.NextSettle forward to its settling.
+bool PrintIfNotEmpty(const std::string& path, Global& global, PollState& state, const PollEnvironment& env);

@@ -140,9 +140,12 @@ private Q_SLOTS:
         desk.add("/spool/text.txt", 200, std::chrono::seconds(0)); // the writer goes on
         PollTick(global, state, desk.environment());
         QVERIFY(desk.printed.empty());
+        QVERIFY(state.NextSettle);
+        QCOMPARE(*state.NextSettle, desk.now + SettleTime); // the window looks again then
         desk.now += SettleTime;
         PollTick(global, state, desk.environment());
         QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/text.txt|1"}));
+        QVERIFY(!state.NextSettle);
         // A time stamp far in the future does not hold the job forever.
         desk.printed.clear();
         desk.add("/spool/text.txt", 200, -std::chrono::seconds(3600));
