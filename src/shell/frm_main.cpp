@@ -121,20 +121,15 @@ void frmMain::EndWithError(const QString& description)
 
 void frmMain::PollTickNow()
 {
-    // A tick that processes events can meet the timer again; one tick at a time, so a batch is
-    // never walked twice.
-    if (ended_ || inTick_)
+    if (ended_)
         return;
-    inTick_ = true;
     try {
         PollTick(global_, poll_, MakePollEnvironment());
     } catch (const std::exception& e) {
-        inTick_ = false;
         // Only the one-shot branch lets a printing error through: it ends the program.
         EndWithError(QString::fromLocal8Bit(e.what()));
         return;
     }
-    inTick_ = false;
     // A file still being written is looked at again as soon as it has settled, not a whole
     // interval later.
     if (poll_.NextSettle && Timer->isActive()) {

@@ -85,7 +85,6 @@ private:
     QImage logo_;
     std::string searchProblem_; // the last reason the spool folder could not be listed
     bool ended_ = false;
-    bool inTick_ = false;
     int exitStatus_ = 0;
 
     QLabel* Kep = nullptr;

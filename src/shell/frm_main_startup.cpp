@@ -68,10 +68,13 @@ PollEnvironment frmMain::MakePollEnvironment()
         return services_.PrintJob(path, orientation, logo_);
     };
     env.EnableTimer = [this](bool enabled) {
-        if (enabled && !ended_)
+        if (enabled && !ended_) {
             Timer->start();
-        else
+        } else {
+            // No tick of either timer may start while a batch walks its listing.
             Timer->stop();
+            settleTimer_->stop();
+        }
     };
     env.ShowError = [this](const std::string& description) {
         MessageBox::Show(this, QStringLiteral("Hiba!"), QString::fromStdString(description), MessageBox::Icon::None);
