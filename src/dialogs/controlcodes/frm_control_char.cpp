@@ -1,5 +1,7 @@
 #include "frm_control_char.h"
 
+#include "platform/locale_numbers.h"
+
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
 
@@ -109,11 +111,7 @@ frmControlChar::frmControlChar(QWidget* parent, const ActionTableType& actionTab
     connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancelClick(); });
 }
 
-char frmControlChar::DecimalSeparator() const
-{
-    const QString point = locale().decimalPoint();
-    return point.size() == 1 && point.at(0).unicode() < 0x80 ? static_cast<char>(point.at(0).unicode()) : '.';
-}
+char frmControlChar::DecimalSeparator() const { return ::DecimalSeparator(locale()); }
 
 void frmControlChar::showEvent(QShowEvent* event)
 {
