@@ -1,7 +1,6 @@
 #include "frm_control_char.h"
 
 #include "platform/locale_numbers.h"
-
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
 
