@@ -6,6 +6,7 @@
 #include "skip_errors.h"
 
 #include <cstring>
+#include <iterator>
 
 void ThrowOverlongLine(std::uint64_t length)
 {
@@ -25,7 +26,7 @@ TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canva
     for (std::size_t i = 1; i < controlChars.size(); ++i) {
         if (controlChars[i].AsciiCode.empty())
             continue;
-        rules_.push_back(Compile(controlChars[i]));
+        rules_.push_back(Compile(controlChars[i], global.rules.ActionTable));
     }
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         auto first = static_cast<unsigned char>(rules_[i].trigger.front());
@@ -33,37 +34,37 @@ TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canva
     }
 }
 
-TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule)
+TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule, const ActionTableType& table)
 {
-    struct Named {
-        const char* code;
+    struct Meaning {
         Action action;
         double value;
     };
-    static constexpr Named named[] = {
-        {"np", Action::PageBreak, 0},        {"tb", Action::Tab, 0},
-        {"op", Action::Orientation, 0},      {"ol", Action::Orientation, 0},
-        {"bb", Action::BeginBold, 0},        {"eb", Action::EndBold, 0},
-        {"bi", Action::BeginItalic, 0},      {"ei", Action::EndItalic, 0},
-        {"bu", Action::BeginUnderline, 0},   {"eu", Action::EndUnderline, 0},
-        {"be", Action::BeginSuperscript, 0}, {"ee", Action::EndSuperscript, 0},
-        {"bp", Action::BeginSubscript, 0},   {"ep", Action::EndSubscript, 0},
-        {"h6", Action::LineHeight, 6},       {"h8", Action::LineHeight, 8},
-        {"h2", Action::LineHeight, 12},      {"h4", Action::LineHeight, 4},
-        {"h3", Action::LineHeight, 3},       {"h1", Action::LineHeight, -1},
+    // What the entries 1 to 20 of the action table do, in the table's order ("np" … "ol").
+    static constexpr Meaning meanings[] = {
+        {Action::PageBreak, 0},        {Action::Tab, 0},
+        {Action::BeginBold, 0},        {Action::EndBold, 0},
+        {Action::BeginItalic, 0},      {Action::EndItalic, 0},
+        {Action::BeginUnderline, 0},   {Action::EndUnderline, 0},
+        {Action::BeginSuperscript, 0}, {Action::EndSuperscript, 0},
+        {Action::BeginSubscript, 0},   {Action::EndSubscript, 0},
+        {Action::LineHeight, 6},       {Action::LineHeight, 8},
+        {Action::LineHeight, 12},      {Action::LineHeight, 4},
+        {Action::LineHeight, 3},       {Action::LineHeight, -1},
+        {Action::Orientation, 0},      {Action::Orientation, 0},
     };
+    static_assert(std::size(meanings) == IgnoreActionIndex - 1);
 
     CompiledRule compiled;
     compiled.trigger = rule.AsciiCode;
     const std::string code = LowerAscii(rule.ActionCode);
     if (code.empty())
         return compiled; // Ignore: the trigger is only dropped
-    for (const Named& entry : named) {
-        if (code == entry.code) {
-            compiled.action = entry.action;
-            compiled.value = entry.value;
-            return compiled;
-        }
+    // Entry 0's code "0" is never a stored action: a "0" is a font size like any number.
+    if (const int index = FindActionByCode(table, code); index > FontSizeActionIndex && index < IgnoreActionIndex) {
+        compiled.action = meanings[index - 1].action;
+        compiled.value = meanings[index - 1].value;
+        return compiled;
     }
     compiled.action = Action::Unknown;
     // A font size, as the rule editor writes it; a size written with a decimal comma counts too.

@@ -54,7 +54,7 @@ private:
         Action action = Action::Ignore;
         double value = 0; // the selector of a line-height action, the points of a font size
     };
-    static CompiledRule Compile(const ControlChar& rule);
+    static CompiledRule Compile(const ControlChar& rule, const ActionTableType& table);
 
     // The first trigger in rest: the leftmost position, at a position the first rule in list
     // order. Returns false when there is none.
