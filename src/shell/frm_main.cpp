@@ -40,6 +40,7 @@ frmMain::frmMain(Global& global, Services services, QWidget* parent)
     settleTimer_->setSingleShot(true);
     connect(settleTimer_, &QTimer::timeout, this, &frmMain::PollTickNow);
     BuildMenus();
+    pollEnvironment_ = MakePollEnvironment();
 }
 
 frmMain::~frmMain() = default;
@@ -124,7 +125,7 @@ void frmMain::PollTickNow()
     if (ended_)
         return;
     try {
-        PollTick(global_, poll_, MakePollEnvironment());
+        PollTick(global_, poll_, pollEnvironment_);
     } catch (const std::exception& e) {
         // Only the one-shot branch lets a printing error through: it ends the program.
         EndWithError(QString::fromLocal8Bit(e.what()));

@@ -82,6 +82,7 @@ private:
     Global& global_;
     Services services_;
     PollState poll_;
+    PollEnvironment pollEnvironment_; // made once: what every tick uses of the desktop
     QImage logo_;
     std::string searchProblem_; // the last reason the spool folder could not be listed
     bool ended_ = false;
