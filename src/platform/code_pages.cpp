@@ -28,3 +28,7 @@ void SelectCodePages(const CodePageNames& names)
 {
     Current() = Selected{&CodePage::Get(names.Ansi), &CodePage::Get(names.Oem)};
 }
+
+QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiCodePage().ToUtf8(text)); }
+
+std::string ToAnsi(const QString& text) { return AnsiCodePage().FromUtf8(text.toStdString()); }

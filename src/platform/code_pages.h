@@ -3,8 +3,17 @@
 
 #include "common/codepage.h"
 
+#include <QString>
+
+#include <string>
+
 // Chosen from the user's locale language on first use, unless SelectCodePages was called.
 const CodePage& AnsiCodePage();
 const CodePage& OemCodePage();
 
 void SelectCodePages(const CodePageNames& names);
+
+// Setting texts (ANSI) to and from the Unicode of controls and paths; characters the ANSI page
+// cannot hold become "?".
+QString FromAnsi(const std::string& text);
+std::string ToAnsi(const QString& text);

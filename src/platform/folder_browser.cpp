@@ -54,7 +54,7 @@ std::string PathFromIDList(const QUrl& item)
     const QString path = item.toLocalFile();
     if (!AnsiCanHold(path))
         throw OrvalinError("The folder name " + path.toStdString() + " holds characters that the settings file cannot store.");
-    return CutAtNull(AnsiCodePage().FromUtf8(path.toStdString()));
+    return CutAtNull(ToAnsi(path));
 }
 
 std::optional<std::string> BrowseFolder(QWidget* owner, const QString& prompt, const std::string& initialFolder,
@@ -62,7 +62,7 @@ std::optional<std::string> BrowseFolder(QWidget* owner, const QString& prompt, c
 {
     const std::string start = BrowseStartFolder(initialFolder);
     const std::optional<QUrl> item = chooser.BrowseForFolder(
-        owner, prompt, QString::fromStdString(AnsiCodePage().ToUtf8(start)), includeFiles);
+        owner, prompt, FromAnsi(start), includeFiles);
     if (!item)
         return std::nullopt;
     const std::string path = PathFromIDList(*item);

@@ -13,17 +13,17 @@ std::string DefaultFontFamily()
 {
     const QString wanted = QStringLiteral("Courier New");
     if (QFontDatabase::families().contains(wanted))
-        return AnsiCodePage().FromUtf8(wanted.toStdString());
+        return ToAnsi(wanted);
     QFont font(wanted);
     font.setStyleHint(QFont::TypeWriter);
-    return AnsiCodePage().FromUtf8(QFontInfo(font).family().toStdString());
+    return ToAnsi(QFontInfo(font).family());
 }
 
 std::vector<std::string> FontFamilies()
 {
     std::vector<std::string> families;
     for (const QString& family : QFontDatabase::families())
-        families.push_back(AnsiCodePage().FromUtf8(family.toStdString()));
+        families.push_back(ToAnsi(family));
     std::sort(families.begin(), families.end());
     families.erase(std::unique(families.begin(), families.end()), families.end());
     return families;

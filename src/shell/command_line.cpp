@@ -20,7 +20,7 @@ StartupValues ParseCommandLine(std::string_view commandLine)
     values.CmdOrientation = (orientation == QLatin1String("0") || orientation == QLatin1String("1"))
         ? orientation.toStdString()
         : std::string("0");
-    values.CmdLine = AnsiCodePage().FromUtf8(cmdLine.toStdString());
-    values.CmdFile = AnsiCodePage().FromUtf8(cmdFile.toStdString());
+    values.CmdLine = ToAnsi(cmdLine);
+    values.CmdFile = ToAnsi(cmdFile);
     return values;
 }

@@ -29,7 +29,7 @@ namespace {
 
 std::string DefaultSpoolFolder()
 {
-    return AnsiCodePage().FromUtf8((QDir::homePath() + QStringLiteral("/Spool/")).toStdString());
+    return ToAnsi(QDir::homePath() + QStringLiteral("/Spool/"));
 }
 
 SpoolFileState StatFile(const std::string& path)
@@ -92,7 +92,7 @@ void frmMain::LoadLogo()
     if (!global_.settings.LogoEnabled)
         return;
     // A picture that cannot be loaded switches the logo off for this run, silently.
-    QImageReader reader(QString::fromStdString(AnsiCodePage().ToUtf8(global_.settings.LogoFile)));
+    QImageReader reader(FromAnsi(global_.settings.LogoFile));
     QImage picture;
     if (!reader.read(&picture) || picture.isNull()) {
         global_.settings.LogoEnabled = false;

@@ -4,7 +4,7 @@
 
 QString TrayTipText(const std::string& folder, const std::string& fileName)
 {
-    const QString tip = QStringLiteral("Orvalinó (") + QString::fromStdString(AnsiCodePage().ToUtf8(folder + fileName))
+    const QString tip = QStringLiteral("Orvalinó (") + FromAnsi(folder + fileName)
         + QLatin1Char(')');
     return tip.left(TrayTipMaxCharacters);
 }

@@ -55,7 +55,6 @@ public:
     static int ActionColumn(const QFontMetrics& metrics) { return metrics.averageCharWidth() * 36; }
 };
 
-QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiCodePage().ToUtf8(text)); }
 
 } // namespace
 

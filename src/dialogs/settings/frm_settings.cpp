@@ -30,8 +30,6 @@ const char* const FontSizes[] = {"6", "7", "8", "9", "10", "11", "12", "14", "16
 // The short number fields take five typed characters.
 constexpr int ShortFieldLength = 5;
 
-QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiCodePage().ToUtf8(text)); }
-std::string ToAnsi(const QString& text) { return AnsiCodePage().FromUtf8(text.toStdString()); }
 
 QString Prompt(const char* firstLine, const QString& text)
 {

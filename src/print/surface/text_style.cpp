@@ -85,7 +85,7 @@ QString DecodeText(const std::string& bytes, int charset)
 QFont MakeFont(const TextStyle& style)
 {
     // A family that is not installed is left to the font configuration's substitution.
-    QFont font(QString::fromStdString(AnsiCodePage().ToUtf8(style.Name)));
+    QFont font(FromAnsi(style.Name));
     font.setPointSizeF(style.Size);
     font.setBold(style.Bold);
     font.setItalic(style.Italic);
