@@ -42,8 +42,11 @@ int PreselectedAction(const ActionTableType& table, const std::string& actionCod
 {
     if (IsNumeric(actionCode, decimalSeparator))
         return FontSizeActionIndex;
-    // The table's codes are unique, so the first entry found is the only one.
-    const int found = FindActionByCode(table, actionCode);
+    int found = -1;
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+        if (table[static_cast<std::size_t>(i)].Code == actionCode)
+            found = i;
+    }
     return found >= 0 ? found : UnknownActionPreselection;
 }
 

@@ -55,6 +55,7 @@ public:
     static int ActionColumn(const QFontMetrics& metrics) { return metrics.averageCharWidth() * 36; }
 };
 
+
 } // namespace
 
 ControlCodeList::ControlCodeList(QListWidget& list, std::vector<ControlChar>& workingCodes,

@@ -17,8 +17,11 @@ std::string ShowAction(const ActionTableType& table, const std::string& actionCo
 {
     if (IsNumeric(actionCode, decimalSeparator))
         return table[FontSizeActionIndex].Label + actionCode;
-    const int index = FindActionByCode(table, actionCode);
-    return index >= 0 ? table[index].Label : "ERROR ...";
+    for (const ActionEntry& entry : table) {
+        if (entry.Code == actionCode)
+            return entry.Label;
+    }
+    return "ERROR ...";
 }
 
 std::string ControlCodeRowText(const ActionTableType& table, const ControlChar& rule, char decimalSeparator)
