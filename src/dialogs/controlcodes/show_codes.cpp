@@ -17,11 +17,8 @@ std::string ShowAction(const ActionTableType& table, const std::string& actionCo
 {
     if (IsNumeric(actionCode, decimalSeparator))
         return table[FontSizeActionIndex].Label + actionCode;
-    for (const ActionEntry& entry : table) {
-        if (entry.Code == actionCode)
-            return entry.Label;
-    }
-    return "ERROR ...";
+    const int index = FindActionByCode(table, actionCode);
+    return index >= 0 ? table[index].Label : "ERROR ...";
 }
 
 std::string ControlCodeRowText(const ActionTableType& table, const ControlChar& rule, char decimalSeparator)
