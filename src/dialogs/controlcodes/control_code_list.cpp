@@ -55,7 +55,6 @@ public:
     static int ActionColumn(const QFontMetrics& metrics) { return metrics.averageCharWidth() * 36; }
 };
 
-
 } // namespace
 
 ControlCodeList::ControlCodeList(QListWidget& list, std::vector<ControlChar>& workingCodes,
