@@ -19,14 +19,9 @@ enum HeadNeedle : std::size_t { LogoConditionNeedle, LandscapeNeedle, PortraitNe
 // the current one. Errors reach the caller.
 void ChoosePrinter(const Settings& settings, PrintersCollection& printers)
 {
-    if (settings.PrinterName == DefaultPrinterName)
-        return;
-    for (const std::string& name : printers.DeviceNames()) {
-        if (name == settings.PrinterName) {
-            printers.Select(name);
-            return;
-        }
-    }
+    // Select matches the device name exactly and leaves the current printer when none matches.
+    if (settings.PrinterName != DefaultPrinterName)
+        printers.Select(settings.PrinterName);
 }
 
 void SetUpPrinter(const Settings& settings, Printer& printer, const std::string& orientation)
