@@ -1,5 +1,5 @@
-// The built-in printer's real output, read back with poppler: pages, sizes, text positions, code
-// pages, faces, pictures, and how documents are filed.
+// The built-in printer's real output, read back with poppler: pages, sizes, text positions on the
+// printable area, code pages, faces, pictures, and how documents are filed.
 #include "common/errors.h"
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
@@ -21,6 +21,10 @@ namespace {
 
 constexpr double A4WidthPoints = 595.276;
 constexpr double A4HeightPoints = 841.89;
+// The printable area starts 1/6 inch (12 points) in from each edge.
+constexpr double MarginPoints = 12;
+// Positions on paper are checked to a quarter point.
+constexpr double Quarter = 0.25;
 
 QStringList PdfFiles(const QString& folder)
 {
@@ -66,8 +70,9 @@ private Q_SLOTS:
         TempFolder folder;
         auto printer = MonoPrinter(folder);
         QCOMPARE(printer->Orientation(), OrientationPortrait);
-        QVERIFY(std::fabs(printer->PageWidth() - A4WidthPoints * 20) < 1);
-        QVERIFY(std::fabs(printer->PageHeight() - A4HeightPoints * 20) < 1);
+        // The engine sees the printable area; the PDF page is the whole sheet.
+        QVERIFY(std::fabs(printer->PageWidth() - (A4WidthPoints - 2 * MarginPoints) * 20) < 1);
+        QVERIFY(std::fabs(printer->PageHeight() - (A4HeightPoints - 2 * MarginPoints) * 20) < 1);
         printer->PrintText("one");
         printer->SetCurrentX(500);
         printer->NewPage();
@@ -76,7 +81,7 @@ private Q_SLOTS:
         printer->PrintText("two");
         // A change of orientation within a document applies from the next page on.
         printer->SetOrientation(OrientationLandscape);
-        QVERIFY(std::fabs(printer->PageWidth() - A4HeightPoints * 20) < 1);
+        QVERIFY(std::fabs(printer->PageWidth() - (A4HeightPoints - 2 * MarginPoints) * 20) < 1);
         printer->NewPage();
         printer->PrintText("three");
         printer->EndDoc();
@@ -122,12 +127,13 @@ private Q_SLOTS:
         const PdfWord world = FindPdfWord(pdf, QStringLiteral("World"));
         const PdfWord next = FindPdfWord(pdf, QStringLiteral("Next"));
         QCOMPARE(hello.page, 1);
-        QVERIFY2(std::fabs(hello.xMin - 72) < 1, qPrintable(QString::number(hello.xMin)));
+        // Positions count from the printable area's corner, 12 points in from the paper's.
+        QVERIFY2(std::fabs(hello.xMin - (MarginPoints + 72)) < Quarter, qPrintable(QString::number(hello.xMin)));
         // The top of the text box sits at the pen's y (poppler's box spans the font's ascent).
-        QVERIFY2(std::fabs(hello.yMin - 144) < 2, qPrintable(QString::number(hello.yMin)));
-        QVERIFY(std::fabs(world.xMin - (72 + 6 * 7.2)) < 1);
-        QVERIFY(std::fabs(next.xMin) < 1);
-        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < 1);
+        QVERIFY2(std::fabs(hello.yMin - (MarginPoints + 144)) < Quarter, qPrintable(QString::number(hello.yMin)));
+        QVERIFY(std::fabs(world.xMin - (MarginPoints + 72 + 6 * 7.2)) < Quarter);
+        QVERIFY(std::fabs(next.xMin - MarginPoints) < Quarter);
+        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < Quarter);
     }
 
     void tabStops()
@@ -150,8 +156,8 @@ private Q_SLOTS:
         printer->PrintText("\t\tC");
         printer->EndDoc();
         const QString pdf = LastPdf(*printer);
-        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - 1152 / 20.0) < 1);
-        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - 2304 / 20.0) < 1);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - (MarginPoints + 1152 / 20.0)) < Quarter);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - (MarginPoints + 2304 / 20.0)) < Quarter);
     }
 
     void codePages()
@@ -208,17 +214,53 @@ private Q_SLOTS:
         QVERIFY(PdfText(LastPdf(*printer)).contains(QStringLiteral("Substituted")));
     }
 
-    void pictures()
+    void picturesAreKeptLossless()
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
+        // Noise and sharp edges: what a lossy encoding would change first.
         QImage picture(40, 20, QImage::Format_RGB32);
-        picture.fill(Qt::red);
+        std::uint32_t seed = 12345;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                picture.setPixel(x, y, 0xff000000u | (seed >> 8));
+            }
+        }
         // 40 x 20 pixels are 600 x 300 twips.
         printer->PaintPicture(picture, 1440, 1440, 600, 300, 0, 0, 600, 300);
         printer->EndDoc();
-        QCOMPARE(PdfImageCount(LastPdf(*printer)), 1);
-        QCOMPARE(PdfPageCount(LastPdf(*printer)), 1);
+        const QString pdf = LastPdf(*printer);
+        QCOMPARE(PdfPageCount(pdf), 1);
+        QCOMPARE(PdfImageEncodings(pdf), QStringList{QStringLiteral("image")}); // Flate, not "jpeg"
+        const QList<QImage> images = PdfImages(pdf);
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images[0].convertToFormat(QImage::Format_RGB32), picture);
+    }
+
+    void pageBreaksMakeNoBlankSheets()
+    {
+        TempFolder folder;
+        auto printer = MonoPrinter(folder);
+        // Before any output there is no page to end; after the last output none to begin.
+        printer->NewPage();
+        printer->NewPage();
+        printer->PrintText("first");
+        printer->NewPage();
+        printer->NewPage(); // two breaks in a row: the blank page between is asked for
+        printer->PrintText("third");
+        printer->NewPage();
+        printer->EndDoc();
+        const QString pdf = LastPdf(*printer);
+        QCOMPARE(PdfPageCount(pdf), 3);
+        QCOMPARE(FindPdfWord(pdf, QStringLiteral("first")).page, 1);
+        QCOMPARE(FindPdfWord(pdf, QStringLiteral("third")).page, 3);
+        // The pen goes to the corner at every break, with or without a page begun.
+        printer->SetCurrentX(700);
+        printer->NewPage();
+        QCOMPARE(printer->CurrentX(), 0.0);
+        printer->EndDoc();
+        QCOMPARE(PdfFiles(folder.path()).size(), 1);
     }
 
     void badValuesAreRefused()

@@ -1,7 +1,9 @@
 #include "pdf_probe.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 namespace {
@@ -99,4 +101,27 @@ int PdfImageCount(const QString& path)
     // Two header lines, then one image a line.
     const QStringList lines = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return static_cast<int>(std::max<qsizetype>(0, lines.size() - 2));
+}
+
+QStringList PdfImageEncodings(const QString& path)
+{
+    QStringList encodings;
+    const QStringList lines =
+        Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Columns: page num type width height color comp bpc enc …
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        encodings << lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts).value(8);
+    return encodings;
+}
+
+QList<QImage> PdfImages(const QString& path)
+{
+    QList<QImage> images;
+    QTemporaryDir out;
+    if (Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-png"), path, out.filePath(QStringLiteral("image"))}).isNull())
+        return images;
+    const QDir dir(out.path());
+    for (const QString& name : dir.entryList({QStringLiteral("image-*.png")}, QDir::Files, QDir::Name))
+        images << QImage(dir.filePath(name));
+    return images;
 }

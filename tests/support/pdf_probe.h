@@ -2,6 +2,7 @@
 // pdfimages), so that tests check what a reader of the printed document would see.
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QSizeF>
 #include <QString>
@@ -30,3 +31,7 @@ QString PdfText(const QString& path);
 QStringList PdfFonts(const QString& path);
 // The number of images that pdfimages -list finds.
 int PdfImageCount(const QString& path);
+// Each image's encoding as pdfimages -list names it ("image" for Flate, "jpeg" for DCT, …).
+QStringList PdfImageEncodings(const QString& path);
+// The images' pixels as pdfimages -png writes them out.
+QList<QImage> PdfImages(const QString& path);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <sys/prctl.h>
@@ -26,7 +27,7 @@ bool WriteText(const QString& path, const QString& text, QFileDevice::Permission
 
 // The backend: without arguments it lists its device; with a job it copies the document (argument
 // 6, or standard input) into the folder of its device URI, under a name that appears only when the
-// copy is complete. cupsd runs it as root only while it is mode 0700 and owned by root.
+// copy is complete, and the job's options (argument 5) beside it. cupsd runs it as root only while it is mode 0700 and owned by root.
 const char* const BackendScript = R"(#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct orvalinsave "Unknown" "Orvalin test backend"'
@@ -34,6 +35,7 @@ if [ $# -eq 0 ]; then
 fi
 dir="${DEVICE_URI#orvalinsave:}"
 name=$(printf 'job-%06d' "$1")
+printf '%s\n' "$5" > "$dir/$name.options" || exit 1
 if [ -n "$6" ]; then cp "$6" "$dir/$name.part" || exit 1; else cat > "$dir/$name.part" || exit 1; fi
 mv "$dir/$name.part" "$dir/$name.pdf"
 )";
@@ -182,6 +184,47 @@ bool PrivateCups::addQueue(const QString& name, bool makeDefault)
     return !makeDefault || run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), name});
 }
 
+bool PrivateCups::addQueueWithMargins(const QString& name, const QMarginsF& points)
+{
+    // The imageable area of each size: lower-left and upper-right corners in points.
+    const auto area = [&](double width, double height) {
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(points.left())
+            .arg(points.bottom())
+            .arg(width - points.right())
+            .arg(height - points.top());
+    };
+    const QString ppd = QStringLiteral(
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
+        "*LanguageEncoding: ISOLatin1\n*PCFileName: \"ORVMARG.PPD\"\n*Manufacturer: \"Orvalin\"\n"
+        "*Product: \"(Margins)\"\n*ModelName: \"Orvalin margins\"\n*ShortNickName: \"Orvalin margins\"\n"
+        "*NickName: \"Orvalin margins\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n"
+        "*ColorDevice: False\n*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
+        "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
+        "*cupsFilter2: \"application/vnd.cups-pdf application/pdf 0 -\"\n"
+        "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: A4\n"
+        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*PageSize Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+        "*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: A4\n"
+        "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+        "*PageRegion Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
+        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"%1\"\n*ImageableArea Letter/Letter: \"%2\"\n"
+        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/Letter: \"612 792\"\n")
+        .arg(area(595, 842), area(612, 792));
+    const QString ppdFile = dir_.filePath(name + QStringLiteral(".ppd"));
+    if (!WriteText(ppdFile, ppd)) {
+        error_ = QStringLiteral("cannot write the PPD");
+        return false;
+    }
+    const QString jobs = savedJobFolder(name);
+    QDir().mkpath(jobs);
+    // lpadmin may give a new driver queue the machine's own default paper; A4 is asked for.
+    return run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                           QStringLiteral("orvalinsave:") + jobs, QStringLiteral("-P"), ppdFile}) &&
+           run(QStringLiteral("lpadmin"),
+               {QStringLiteral("-p"), name, QStringLiteral("-o"), QStringLiteral("PageSize=A4")});
+}
+
 bool PrivateCups::reject(const QString& name) { return run(QStringLiteral("cupsreject"), {name}); }
 bool PrivateCups::accept(const QString& name) { return run(QStringLiteral("cupsaccept"), {name}); }
 bool PrivateCups::disable(const QString& name) { return run(QStringLiteral("cupsdisable"), {name}); }
@@ -195,6 +238,14 @@ QStringList PrivateCups::savedJobs(const QString& name) const
     for (const QString& file : jobs.entryList({QStringLiteral("job-*.pdf")}, QDir::Files, QDir::Name))
         paths << jobs.filePath(file);
     return paths;
+}
+
+QString PrivateCups::savedJobOptions(const QString& documentPath) const
+{
+    QString options = documentPath;
+    options.replace(QRegularExpression(QStringLiteral("\\.pdf$")), QStringLiteral(".options"));
+    QFile file(options);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }
 
 bool PrivateCups::waitForSavedJobs(const QString& name, int count, int timeoutMs) const

@@ -1,6 +1,7 @@
 // A CUPS scheduler of the test's own: its own configuration, spool, log, cache and state folders
 // in a temporary folder, listening only on a UNIX socket there, with no printers but the queues the
-// test adds. Each queue's backend saves every job's document into a folder of its own.
+// test adds. Each queue's backend saves every job's document into a folder of its own, and the job's
+// options beside it.
 //
 //   PrivateCups cups;
 //   QVERIFY2(cups.start(), qPrintable(cups.lastError()));   // also points libcups at it
@@ -13,6 +14,7 @@
 // runs), and libcups is told the same with cupsSetServer. Stopping restores both.
 #pragma once
 
+#include <QMarginsF>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -38,6 +40,10 @@ public:
 
     // A raw queue whose backend saves each job's document into savedJobFolder(name).
     bool addQueue(const QString& name, bool makeDefault = false);
+    // A driver queue for A4 paper (and Letter) whose PPD declares these unprintable margins, in
+    // points: its jobs go through the system's PDF filter (pdftopdf), as on a real office printer,
+    // and are saved like those of a raw queue.
+    bool addQueueWithMargins(const QString& name, const QMarginsF& points);
     bool reject(const QString& name);  // cupsreject
     bool accept(const QString& name);  // cupsaccept
     bool disable(const QString& name); // cupsdisable: the queue is stopped
@@ -50,6 +56,8 @@ public:
     QString savedJobFolder(const QString& name) const;
     // The documents the backend has finished saving, oldest job first.
     QStringList savedJobs(const QString& name) const;
+    // The options the backend was given with a saved document ("print-scaling=none …").
+    QString savedJobOptions(const QString& documentPath) const;
     bool waitForSavedJobs(const QString& name, int count, int timeoutMs) const;
     // Every job the scheduler knows for the queue, pending, done or cancelled; -1 on failure.
     int jobCount(const QString& name) const;

@@ -2,7 +2,8 @@
 // PDF to a queue. Every call goes to the scheduler that libcups chooses (CUPS_HTTP_DEFAULT).
 #pragma once
 
-#include <QPageSize>
+#include "paper.h"
+
 #include <QString>
 
 #include <string>
@@ -15,10 +16,13 @@ struct CupsDestinations {
 
 CupsDestinations ListCupsDestinations();
 
-// The destination's default media; A4 when it cannot be told.
-QPageSize CupsDefaultPageSize(const std::string& destination);
+// The destination's default media with the margins it declares (its media database, which CUPS
+// builds from a PPD's imageable area for driver queues); A4 without margins when it cannot be told.
+Paper CupsDefaultPaper(const std::string& destination);
 
-// Hands the PDF file to the queue as one job and returns the job id. Throws OrvalinError when the
-// destination is gone, stopped, not accepting jobs, or the scheduler refuses the job.
+// Hands the PDF file to the queue as one job and returns the job id. The job asks for the paper the
+// document was laid out on (media, when known) and for no scaling, so that positions on paper are
+// those of the document. Throws OrvalinError when the destination is gone, stopped, not accepting
+// jobs, or the scheduler refuses the job.
 int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, const std::string& title,
-                    int printQuality);
+                    int printQuality, const std::string& media);

@@ -19,22 +19,32 @@ struct QtPrinter::Document {
     QTemporaryFile file;
     std::unique_ptr<QPdfWriter> writer;
     QPainter painter;
+    // Page breaks asked for since the last output. A page is begun only for output, so a break
+    // before the first output or after the last one makes no blank sheet; two breaks in a row
+    // between outputs still leave the blank page they ask for.
+    int pendingBreaks = 0;
 };
 
 namespace {
 
-QPageLayout::Orientation LayoutOrientation(int orientation)
+// The whole sheet as one PDF page, without margins: the printable area is an offset of the
+// drawing, so that the page is the paper the print system expects, at its exact size.
+QPageLayout SheetLayout(const Paper& portrait, int orientation)
 {
-    return orientation == OrientationLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    constexpr double twipsPerMillimetre = 1440 / 25.4;
+    const QPageSize size(QSizeF(portrait.Width / twipsPerMillimetre, portrait.Height / twipsPerMillimetre),
+                         QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    return QPageLayout(size, orientation == OrientationLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
 }
 
 std::string Describe(const QString& text) { return text.toStdString(); }
 
 } // namespace
 
-QtPrinter::QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, QPageSize pageSize)
+QtPrinter::QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, Paper paper)
     : deviceName_(std::move(deviceName)), builtIn_(builtIn), pdfFolder_(std::move(pdfFolder)),
-      pageSize_(std::move(pageSize))
+      paper_(std::move(paper))
 {
 }
 
@@ -42,12 +52,12 @@ QtPrinter::~QtPrinter() = default;
 
 std::unique_ptr<QtPrinter> QtPrinter::BuiltIn(const std::filesystem::path& pdfFolder)
 {
-    return std::unique_ptr<QtPrinter>(new QtPrinter(BuiltInPrinterName, true, pdfFolder, QPageSize(QPageSize::A4)));
+    return std::unique_ptr<QtPrinter>(new QtPrinter(BuiltInPrinterName, true, pdfFolder, BuiltInPaper()));
 }
 
 std::unique_ptr<QtPrinter> QtPrinter::Cups(const std::string& destination)
 {
-    return std::unique_ptr<QtPrinter>(new QtPrinter(destination, false, {}, CupsDefaultPageSize(destination)));
+    return std::unique_ptr<QtPrinter>(new QtPrinter(destination, false, {}, CupsDefaultPaper(destination)));
 }
 
 void QtPrinter::SetOrientation(int orientation)
@@ -66,17 +76,9 @@ void QtPrinter::SetPrintQuality(int quality)
     quality_ = quality;
 }
 
-double QtPrinter::PageWidth() const
-{
-    const QSizeF millimetres = pageSize_.size(QPageSize::Millimeter);
-    return (orientation_ == OrientationLandscape ? millimetres.height() : millimetres.width()) / 25.4 * 1440;
-}
+double QtPrinter::PageWidth() const { return OrientedPaper().PrintableWidth(); }
 
-double QtPrinter::PageHeight() const
-{
-    const QSizeF millimetres = pageSize_.size(QPageSize::Millimeter);
-    return (orientation_ == OrientationLandscape ? millimetres.width() : millimetres.height()) / 25.4 * 1440;
-}
+double QtPrinter::PageHeight() const { return OrientedPaper().PrintableHeight(); }
 
 QtPrinter::Document& QtPrinter::Active()
 {
@@ -99,25 +101,45 @@ QtPrinter::Document& QtPrinter::Active()
     document->writer->setResolution(1440);
     document->writer->setCreator(QStringLiteral("Orvalin"));
     document->writer->setTitle(QString::fromStdString(deviceName_));
-    document->writer->setPageLayout(
-        QPageLayout(pageSize_, LayoutOrientation(orientation_), QMarginsF(0, 0, 0, 0)));
+    document->writer->setPageLayout(SheetLayout(paper_, orientation_));
     if (!document->painter.begin(document->writer.get()))
         throw OrvalinError("Cannot start a document on the printer " + deviceName_);
+    // Images go into the PDF as they are (Flate), never re-encoded as JPEG.
+    document->painter.setRenderHint(QPainter::LosslessImageRendering);
+    BeginPage(*document);
     document_ = std::move(document);
     return *document_;
 }
 
+void QtPrinter::BeginPage(Document& document)
+{
+    const Paper sheet = OrientedPaper();
+    document.painter.resetTransform();
+    document.painter.translate(sheet.Left, sheet.Top);
+}
+
+QPainter& QtPrinter::Output()
+{
+    Document& document = Active();
+    for (; document.pendingBreaks > 0; --document.pendingBreaks) {
+        document.writer->setPageLayout(SheetLayout(paper_, orientation_));
+        if (!document.writer->newPage())
+            throw OrvalinError("Cannot start a new page on the printer " + deviceName_);
+        BeginPage(document);
+    }
+    return document.painter;
+}
+
 void QtPrinter::DrawRun(double x, double y, const std::string&, const QString& text)
 {
-    DrawTextRun(Active().painter, Style(), QPointF(x, y), text);
+    DrawTextRun(Output(), Style(), QPointF(x, y), text);
 }
 
 void QtPrinter::NewPage()
 {
-    Document& document = Active();
-    document.writer->setPageLayout(QPageLayout(pageSize_, LayoutOrientation(orientation_), QMarginsF(0, 0, 0, 0)));
-    if (!document.writer->newPage())
-        throw OrvalinError("Cannot start a new page on the printer " + deviceName_);
+    // Before any output of the document there is no page to end.
+    if (document_)
+        ++document_->pendingBreaks;
     MovePen(0, 0);
 }
 
@@ -128,7 +150,7 @@ void QtPrinter::PaintPicture(const QImage& picture, double x, double y, double w
         return;
     // The picture's own twips are 15 a pixel.
     const QRectF source(sourceX / 15, sourceY / 15, sourceWidth / 15, sourceHeight / 15);
-    Active().painter.drawImage(QRectF(x, y, width, height), picture, source);
+    Output().drawImage(QRectF(x, y, width, height), picture, source);
 }
 
 void QtPrinter::KillDoc()
@@ -157,7 +179,7 @@ void QtPrinter::EndDoc()
     if (builtIn_)
         Publish(*document);
     else
-        SubmitPdfToCups(deviceName_, document->file.fileName(), "Orvalin", quality_);
+        SubmitPdfToCups(deviceName_, document->file.fileName(), "Orvalin", quality_, paper_.Media);
 }
 
 void QtPrinter::Publish(Document& document)

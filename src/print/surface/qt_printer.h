@@ -1,11 +1,11 @@
 // The printer back-end: QPainter on a PDF with 1440 dots per inch, so device units are twips. The
 // built-in printer files each document as a new PDF; a CUPS destination gets the PDF as one job.
+// Each PDF page is the whole sheet; drawing is offset to the printable area (see paper.h).
 #pragma once
 
+#include "paper.h"
 #include "printer.h"
 #include "surface_state.h"
-
-#include <QPageSize>
 
 #include <filesystem>
 #include <memory>
@@ -15,7 +15,7 @@ class QtPrinter final : public SurfaceState<Printer> {
 public:
     // The built-in printer, filing documents into pdfFolder (created when missing).
     static std::unique_ptr<QtPrinter> BuiltIn(const std::filesystem::path& pdfFolder);
-    // A CUPS destination; its paper is the destination's default media.
+    // A CUPS destination; its paper is the destination's default media with its margins.
     static std::unique_ptr<QtPrinter> Cups(const std::string& destination);
     ~QtPrinter() override;
 
@@ -24,8 +24,11 @@ public:
     void SetOrientation(int orientation) override;
     void SetPrintQuality(int quality) override;
     int PrintQuality() const { return quality_; }
+    // The printable area's size for the current orientation.
     double PageWidth() const override;
     double PageHeight() const override;
+    // The sheet and its margins for the current orientation.
+    Paper OrientedPaper() const { return paper_.Turned(orientation_); }
 
     void NewPage() override;
     void EndDoc() override;
@@ -41,14 +44,18 @@ protected:
 
 private:
     struct Document;
-    QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, QPageSize pageSize);
+    QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, Paper paper);
     Document& Active();
+    // The painter for output on the current page: begins the document, and the pages that page
+    // breaks since the last output asked for.
+    QPainter& Output();
+    void BeginPage(Document& document);
     void Publish(Document& document);
 
     std::string deviceName_;
     bool builtIn_;
     std::filesystem::path pdfFolder_;
-    QPageSize pageSize_;
+    Paper paper_;
     int orientation_ = OrientationPortrait;
     int quality_ = PrintQualityHigh;
     std::unique_ptr<Document> document_;
