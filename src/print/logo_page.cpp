@@ -21,6 +21,9 @@ void PrepareLogoPage(const Settings& settings, Printer& printer, Canvas& canvas,
     Skipping([&] { canvas.SetFontName(settings.FontName); });
     Skipping([&] { canvas.SetFontSize(settings.FontSize); });
     Skipping([&] { canvas.SetFontCharset(OemCharset); });
+    Skipping([&] { canvas.SetFontBold(false); });
+    Skipping([&] { canvas.SetFontItalic(false); });
+    Skipping([&] { canvas.SetFontUnderline(false); });
 }
 
 void FinishLogoPage(Canvas& canvas, Printer& printer)

@@ -19,7 +19,7 @@ struct LogoPicture {
 };
 
 // Prepares a blank canvas of the printer page's size with the logo at (LogoX, LogoY) and the
-// job's font. Each step that fails is skipped; a missing picture leaves the canvas without it.
+// job's font, plain. Each step that fails is skipped; a missing picture leaves the canvas without it.
 void PrepareLogoPage(const Settings& settings, Printer& printer, Canvas& canvas, const LogoPicture& logo);
 
 // Lays the canvas (logo and text) over the current printer page. Errors are thrown.

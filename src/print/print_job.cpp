@@ -26,13 +26,16 @@ void ChoosePrinter(const Settings& settings, PrintersCollection& printers)
 
 void SetUpPrinter(const Settings& settings, Printer& printer, const std::string& orientation)
 {
-    // Bold, italic and underline are left as earlier jobs left them.
     Skipping([&] { printer.SetPrintQuality(PrintQualityHigh); });
     Skipping([&] { printer.SetOrientation(orientation == "0" ? OrientationPortrait : OrientationLandscape); });
     Skipping([&] { printer.SetFontTransparent(true); });
     Skipping([&] { printer.SetFontName(settings.FontName); });
     Skipping([&] { printer.SetFontSize(settings.FontSize); });
     Skipping([&] { printer.SetFontCharset(OemCharset); });
+    // Every job starts plain, whatever the one before it left switched on.
+    Skipping([&] { printer.SetFontBold(false); });
+    Skipping([&] { printer.SetFontItalic(false); });
+    Skipping([&] { printer.SetFontUnderline(false); });
 }
 
 // Opens the file for reading; false when it cannot be opened (locked, removed, not a file).
@@ -61,15 +64,9 @@ bool ReadHead(const std::filesystem::path& file, HeadSearch& head)
     return true;
 }
 
-void EndLogoPage(PrintJobContext& context, Printer& printer)
-{
-    FinishLogoPage(context.canvas, printer);
-    printer.EndDoc();
-    ++context.global.print.PageCounter;
-}
-
 // Steps of the printing pass: every line through the interpreter, the logo page ended at the
-// first line holding a form feed or at the end, the document ended. Errors are thrown.
+// first line holding a form feed or at the end, the document ended: one document for the whole
+// job, so that no other job comes between the logo page and the rest. Errors are thrown.
 void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
 {
     TextInterpreter interpreter(context.global, printer, context.canvas);
@@ -102,12 +99,13 @@ void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
             line[formFeed] = ' ';
         interpreter.PrintLine(line);
         if (interpreter.LogoPageOpen())
-            EndLogoPage(context, printer); // the rest of the file becomes a second document
+            interpreter.EndLogoPage(); // the rest of the file follows on the next page
     }
-    if (interpreter.LogoPageOpen())
-        EndLogoPage(context, printer);
-    else
-        printer.EndDoc();
+    if (interpreter.LogoPageOpen()) {
+        FinishLogoPage(context.canvas, printer);
+        ++context.global.print.PageCounter;
+    }
+    printer.EndDoc();
 }
 
 } // namespace
@@ -119,6 +117,7 @@ bool PrintJob(const std::string& path, const std::string& orientation, PrintJobC
     const std::filesystem::path file = PathFromAnsi(path);
 
     global.print.PageCounter = 1;
+    global.print.JobHasLogo = false;
     ChoosePrinter(settings, context.printers);
     Printer& printer = context.printers.Current();
 
@@ -128,21 +127,21 @@ bool PrintJob(const std::string& path, const std::string& orientation, PrintJobC
     SetUpPrinter(settings, printer, orientation);
 
     HeadSearch head({settings.LogoCondition, global.rules.LandscapeChars, global.rules.PortraitChars});
-    // A file that cannot be opened is not judged by its (missing) head: the logo stays enabled
-    // for later jobs, and the file waits for the next attempt.
+    // A file that cannot be opened waits for the next attempt.
     if (!ReadHead(file, head))
         return false;
-    if (!head.Contains(LogoConditionNeedle))
-        settings.LogoEnabled = false; // for the rest of the run
+    // Each job's own head decides: a file without the condition leaves later files their logo.
+    global.print.JobHasLogo = settings.LogoEnabled && head.Contains(LogoConditionNeedle);
     // An empty trigger text counts as absent, so that without "ol"/"op" rules the argument decides.
     if (!global.rules.LandscapeChars.empty() && head.Contains(LandscapeNeedle))
         Skipping([&] { printer.SetOrientation(OrientationLandscape); });
     else if (!global.rules.PortraitChars.empty() && head.Contains(PortraitNeedle))
         Skipping([&] { printer.SetOrientation(OrientationPortrait); });
 
-    if (settings.LogoEnabled)
+    if (global.print.JobHasLogo)
         PrepareLogoPage(settings, printer, context.canvas, context.logo);
     global.print.LinesPerInch = 6;
+    global.print.SavedFontSize = settings.FontSize;
 
     std::optional<SpoolReader> reader;
     if (!OpenSpool(file, reader))

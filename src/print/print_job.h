@@ -1,5 +1,5 @@
-// The print job: one spool file becomes one printer document (two when the logo page ends at a
-// form feed before the end of the file).
+// The print job: one spool file becomes one printer document, the logo page (when the file's head
+// asks for it) and the rest together.
 #pragma once
 
 #include "logo_page.h"

@@ -3,10 +3,12 @@
 #include "common/bytes.h"
 #include "common/errors.h"
 #include "common/numbers.h"
+#include "logo_page.h"
 #include "skip_errors.h"
 
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 void ThrowOverlongLine(std::uint64_t length)
 {
@@ -20,8 +22,10 @@ double LineHeight(std::int16_t linesPerInch)
 }
 
 TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canvas)
-    : global_(global), printer_(printer), canvas_(canvas)
+    : global_(global), printer_(printer), canvas_(canvas), pageHeight_(std::numeric_limits<double>::infinity())
 {
+    // A printer that cannot tell its page size gets no page breaks of the interpreter's own.
+    Skipping([&] { pageHeight_ = printer.PageHeight(); });
     const auto& controlChars = global.rules.ControlChars;
     for (std::size_t i = 1; i < controlChars.size(); ++i) {
         if (controlChars[i].AsciiCode.empty())
@@ -86,7 +90,32 @@ TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule, 
 
 bool TextInterpreter::LogoPageOpen() const
 {
-    return global_.settings.LogoEnabled && global_.print.PageCounter == 1;
+    return global_.print.JobHasLogo && global_.print.PageCounter == 1;
+}
+
+void TextInterpreter::EndLogoPage()
+{
+    FinishLogoPage(canvas_, printer_);
+    ++global_.print.PageCounter;
+    printer_.NewPage();
+}
+
+double TextInterpreter::Margin() const
+{
+    // The pen keeps single precision: 0.8 cm lands at 453.6 twips.
+    return static_cast<float>(global_.settings.LeftMargin * TwipsPerCm);
+}
+
+void TextInterpreter::KeepLineOnPage()
+{
+    const double y = Target().CurrentY();
+    // A page's first line always stays, so that a page shorter than one line still moves on.
+    if (y <= 0 || y + LineHeight(global_.print.LinesPerInch) <= pageHeight_)
+        return;
+    if (LogoPageOpen())
+        EndLogoPage();
+    else
+        printer_.NewPage();
 }
 
 DrawingTarget& TextInterpreter::Target() const
@@ -98,9 +127,9 @@ DrawingTarget& TextInterpreter::Target() const
 
 void TextInterpreter::PrintLine(std::string_view line)
 {
+    KeepLineOnPage();
     DrawingTarget& target = Target();
-    // The pen keeps single precision: 0.8 cm lands at 453.6 twips.
-    target.SetCurrentX(static_cast<float>(global_.settings.LeftMargin * TwipsPerCm));
+    target.SetCurrentX(Margin());
     std::string_view rest = line;
     while (!rest.empty())
         rest = PrintUpToNextCode(rest);
@@ -172,6 +201,9 @@ void TextInterpreter::CarryOut(const CompiledRule& rule)
         // While the logo page is open it is the job that ends the page; the canvas has no pages.
         if (!LogoPageOpen())
             Skipping([&] { target.NewPage(); });
+        // The rest of the line goes on at the margin, so that a header line that starts with a
+        // form feed lines up with the lines below it.
+        Skipping([&] { target.SetCurrentX(Margin()); });
         break;
     case Action::Tab:
         Skipping([&] { target.PrintText("\t"); });

@@ -30,12 +30,18 @@ class TextInterpreter {
 public:
     TextInterpreter(Global& global, Printer& printer, Canvas& canvas);
 
-    // The canvas while the logo page is open (LogoEnabled and the first page), else the printer.
+    // The canvas while the logo page is open (the job carries the logo and its first page is
+    // still open), else the printer.
     DrawingTarget& Target() const;
     bool LogoPageOpen() const;
+    // Lays the logo page over the printer page and goes on on a new printer page: the rest of the
+    // job follows in the same document. Errors are thrown.
+    void EndLogoPage();
 
     // Prints one line at the margin with its actions carried out, then moves the pen down by the
-    // current line height. Drawing errors and an overlong line (OverflowError) are thrown.
+    // current line height. A line that would not fit above the bottom of the page begins a new
+    // page first (on the logo page: ends it, as at a form feed), so no line is lost below the
+    // page. Drawing errors and an overlong line (OverflowError) are thrown.
     void PrintLine(std::string_view line);
     // Prints rest up to its first trigger, carries out that trigger's action and returns the text
     // after the trigger (empty when rest holds no trigger, after printing all of it).
@@ -61,10 +67,14 @@ private:
     bool FindTrigger(std::string_view rest, std::size_t& position, const CompiledRule*& rule) const;
     void CarryOut(const CompiledRule& rule);
     double ScriptShift() const;
+    double Margin() const;
+    // Begins a new page when a line of the current height no longer fits on this one.
+    void KeepLineOnPage();
 
     Global& global_;
     Printer& printer_;
     Canvas& canvas_;
+    double pageHeight_; // the printable area's, read once: a job's orientation is fixed before it prints
     // Rules with a non-empty trigger, in list order; an empty trigger would match everywhere
     // without consuming text, so such a rule is left out.
     std::vector<CompiledRule> rules_;

@@ -20,7 +20,7 @@ struct Settings {
     float LogoX = 0;             // twips
     float LogoY = 0;             // twips
 
-    // Not stored: a logo file is named and exists (cleared when it cannot be loaded or when a
-    // file's head lacks LogoCondition).
+    // Not stored: a logo file is named and exists (cleared when it cannot be loaded). Whether a
+    // job prints it is decided per job from its head.
     bool LogoEnabled = false;
 };

@@ -145,10 +145,12 @@ void frmMain::Startup(const std::string& commandLine)
         }
         while (!ended_ && poll_.Ticks < 10 && !poll_.PrintDone)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (!ended_ && !global_.settings.LogoEnabled)
+        // Only a printed job that carried the logo keeps the program open, in the plain window.
+        const bool printedWithLogo = poll_.PrintDone && global_.print.JobHasLogo;
+        if (!ended_ && !printedWithLogo)
             close();
         else if (!ended_)
-            show(); // the logo keeps the program open, in the plain window
+            show();
     } else if (startup.PollMode) {
         Timer->setInterval(std::max(1, global_.settings.PollInterval));
         Timer->start();

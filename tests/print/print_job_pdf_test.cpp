@@ -1,5 +1,6 @@
 // Spool files through PrintJob onto the real built-in PDF printer, read back with poppler: the
-// text in the OEM code page at the margin, page breaks, styles, the logo page as its own document.
+// text in the OEM code page on the printable area, page breaks, long files, styles per job, and
+// the logo page, lossless, in the same file as the rest.
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
 #include "print/logo_picture.h"
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QImage>
 #include <QTest>
+
+#include <cmath>
 
 namespace {
 
@@ -34,11 +37,13 @@ struct PdfRig {
         global.rules.ControlChars.push_back(ControlChar{"\f", "np"});
         global.rules.ControlChars.push_back(ControlChar{"\x1b" "E", "bb"});
         global.rules.ControlChars.push_back(ControlChar{"\x1b" "F", "eb"});
+        global.rules.ControlChars.push_back(ControlChar{"\x1b" "L", "ol"});
+        global.rules.LandscapeChars = "\x1b" "L";
     }
-    bool Print(const QByteArray& bytes)
+    bool Print(const QByteArray& bytes, const std::string& orientation = "0")
     {
         folder.write("text.txt", bytes);
-        return PrintJob(folder.file("text.txt").toStdString(), "0", context);
+        return PrintJob(folder.file("text.txt").toStdString(), orientation, context);
     }
     QStringList Pdfs() const
     {
@@ -54,66 +59,161 @@ struct PdfRig {
     }
 };
 
+// The printable area begins 1/6 inch (12 points) in from the paper's edges.
+constexpr double EdgePoints = 12;
+// 0.8 cm of left margin, single precision as the pen keeps it, in points.
+const double MarginPoints = static_cast<float>(0.8 * 567) / 20.0;
+constexpr double Quarter = 0.25;
+
+QString Where(const PdfWord& word)
+{
+    return QStringLiteral("%1: page %2 at %3, %4").arg(word.text).arg(word.page).arg(word.xMin).arg(word.yMin);
+}
+
+bool At(const PdfWord& word, int page, double x, double y)
+{
+    return word.page == page && std::fabs(word.xMin - x) < Quarter && std::fabs(word.yMin - y) < Quarter;
+}
+
 } // namespace
 
 class TestPrintJobPdf : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { SelectCodePages({"CP1250", "CP852"}); }
-    void textAtMarginOnItsPages();
-    void logoPageIsItsOwnDocument();
+    void textOnThePrintableArea();
+    void longFilesLoseNoLine_data();
+    void longFilesLoseNoLine();
+    void leadingFormFeedMakesNoBlankPage();
+    void stylesEndWithTheirJob();
+    void logoJobIsOneFile();
+    void landscapeTriggerTurnsTheLogoPage();
 };
 
-void TestPrintJobPdf::textAtMarginOnItsPages()
+void TestPrintJobPdf::textOnThePrintableArea()
 {
     PdfRig rig;
-    // "Számla" and "Összeg" in CP852, a page break, a bold word.
+    // "Számla" and "Összeg" in CP852, a page break in the middle of a line, a bold word.
     QVERIFY(rig.Print("Sz\xa0mla 1\r\n\x99sszeg\f\x1b" "Ebold\x1b" "F second\r\nthird page\f"));
     QVERIFY(!rig.folder.exists("text.txt"));
     const QStringList pdfs = rig.Pdfs();
     QCOMPARE(pdfs.size(), 1);
     QCOMPARE(PdfPageCount(pdfs[0]), 2); // the last line's form feed became a blank
     const PdfWord first = FindPdfWord(pdfs[0], QStringLiteral("Számla"));
-    QCOMPARE(first.page, 1);
-    QVERIFY2(qAbs(first.xMin - 453.6 / 20) < 1.5, qPrintable(QString::number(first.xMin)));
+    QVERIFY2(At(first, 1, EdgePoints + MarginPoints, EdgePoints), qPrintable(Where(first)));
     const PdfWord second = FindPdfWord(pdfs[0], QStringLiteral("Összeg"));
-    QCOMPARE(second.page, 1);
-    QVERIFY(qAbs((second.yMin - first.yMin) - 12.0) < 0.5); // 1/6 inch is 12 points
-    // After the page break mid-line the rest starts at the corner, without the margin.
+    QVERIFY2(At(second, 1, EdgePoints + MarginPoints, EdgePoints + 12), qPrintable(Where(second))); // 1/6 inch
+    // After the page break the rest of the line starts the new page at the margin.
     const PdfWord bold = FindPdfWord(pdfs[0], QStringLiteral("bold"));
-    QCOMPARE(bold.page, 2);
-    QVERIFY2(bold.xMin < 5, qPrintable(QString::number(bold.xMin)));
-    QCOMPARE(FindPdfWord(pdfs[0], QStringLiteral("third")).page, 2);
+    QVERIFY2(At(bold, 2, EdgePoints + MarginPoints, EdgePoints), qPrintable(Where(bold)));
+    const PdfWord third = FindPdfWord(pdfs[0], QStringLiteral("third"));
+    QVERIFY2(At(third, 2, EdgePoints + MarginPoints, EdgePoints + 12), qPrintable(Where(third)));
     QVERIFY(PdfFonts(pdfs[0]).join(' ').contains(QStringLiteral("Bold")));
 }
 
-void TestPrintJobPdf::logoPageIsItsOwnDocument()
+void TestPrintJobPdf::longFilesLoseNoLine_data()
+{
+    QTest::addColumn<QString>("orientation");
+    QTest::addColumn<int>("perPage");
+    // The printable area of A4 holds 68 lines of 1/6 inch upright, 47 turned.
+    QTest::newRow("portrait") << "0" << 68;
+    QTest::newRow("landscape") << "1" << 47;
+}
+
+void TestPrintJobPdf::longFilesLoseNoLine()
+{
+    QFETCH(QString, orientation);
+    QFETCH(int, perPage);
+    PdfRig rig;
+    constexpr int lines = 1000;
+    QByteArray file;
+    for (int i = 1; i <= lines; ++i)
+        file += QStringLiteral("Line%1 of the file\r\n").arg(i, 4, 10, QLatin1Char('0')).toLatin1();
+    QVERIFY(rig.Print(file, orientation.toStdString()));
+    const QString pdf = rig.LastPdf();
+    QCOMPARE(PdfPageCount(pdf), (lines + perPage - 1) / perPage);
+    QList<PdfWord> numbered;
+    for (const PdfWord& word : PdfWords(pdf)) {
+        if (word.text.startsWith(QStringLiteral("Line")))
+            numbered << word;
+    }
+    QCOMPARE(numbered.size(), lines);
+    const QSizeF sheet = PdfPageSize(pdf, 1);
+    for (int i = 0; i < lines; ++i) {
+        const PdfWord& word = numbered[i];
+        QCOMPARE(word.text, QStringLiteral("Line%1").arg(i + 1, 4, 10, QLatin1Char('0')));
+        const bool placed = At(word, i / perPage + 1, EdgePoints + MarginPoints, EdgePoints + (i % perPage) * 12.0);
+        QVERIFY2(placed, qPrintable(Where(word)));
+        QVERIFY(word.yMax < sheet.height() - EdgePoints);
+    }
+}
+
+void TestPrintJobPdf::leadingFormFeedMakesNoBlankPage()
+{
+    PdfRig rig;
+    QVERIFY(rig.Print("\fHeader of page one\r\nbody\r\n\fHeader of page two\r\nbody\r\n"));
+    const QString pdf = rig.LastPdf();
+    QCOMPARE(PdfPageCount(pdf), 2);
+    const PdfWord header = FindPdfWord(pdf, QStringLiteral("Header"));
+    QVERIFY2(At(header, 1, EdgePoints + MarginPoints, EdgePoints), qPrintable(Where(header)));
+}
+
+void TestPrintJobPdf::stylesEndWithTheirJob()
+{
+    PdfRig rig;
+    QVERIFY(rig.Print("\x1b" "Eleft bold\r\n")); // no end of bold
+    QVERIFY(PdfFonts(rig.LastPdf()).join(' ').contains(QStringLiteral("Bold")));
+    QVERIFY(rig.Print("plain again\r\n"));
+    const QStringList fonts = PdfFonts(rig.LastPdf());
+    QVERIFY2(!fonts.isEmpty() && !fonts.join(' ').contains(QStringLiteral("Bold")), qPrintable(fonts.join(' ')));
+}
+
+void TestPrintJobPdf::logoJobIsOneFile()
 {
     PdfRig rig;
     rig.global.settings.LogoEnabled = true;
     rig.global.settings.LogoCondition = "INVOICE";
     rig.global.settings.LogoX = 3000;
     rig.global.settings.LogoY = 1500;
+    // A picture that lossy encoding would change: every pixel differs from its neighbours.
     rig.logo = QImage(64, 32, QImage::Format_RGB32);
-    rig.logo.fill(Qt::blue);
+    for (int y = 0; y < rig.logo.height(); ++y)
+        for (int x = 0; x < rig.logo.width(); ++x)
+            rig.logo.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y * 7) % 256, (x ^ y) * 8 % 256));
     rig.context.logo = LogoPictureOf(rig.logo);
     QVERIFY(rig.Print("INVOICE 42\r\nover the logo\f\r\nsecond page\r\n"));
-    const QStringList pdfs = rig.Pdfs();
-    QCOMPARE(pdfs.size(), 2);
-    const QString rest = rig.LastPdf();
-    const QString logoPage = pdfs[0] == rest ? pdfs[1] : pdfs[0];
-    QCOMPARE(PdfPageCount(logoPage), 1);
-    QVERIFY(PdfImageCount(logoPage) >= 1);
-    QCOMPARE(FindPdfWord(logoPage, QStringLiteral("INVOICE")).page, 1); // text stays text
-    QCOMPARE(PdfPageCount(rest), 1);
-    QCOMPARE(FindPdfWord(rest, QStringLiteral("second")).page, 1);
-    QCOMPARE(PdfImageCount(rest), 0);
+    QCOMPARE(rig.Pdfs().size(), 1);
+    const QString pdf = rig.LastPdf();
+    QCOMPARE(PdfPageCount(pdf), 2);
+    QCOMPARE(FindPdfWord(pdf, QStringLiteral("INVOICE")).page, 1); // text stays text
+    QCOMPARE(FindPdfWord(pdf, QStringLiteral("second")).page, 2);
+    QCOMPARE(PdfImageEncodings(pdf), QStringList{QStringLiteral("image")}); // Flate, never JPEG
+    const QList<QImage> images = PdfImages(pdf);
+    QCOMPARE(images.size(), 1);
+    QCOMPARE(images[0].convertToFormat(QImage::Format_RGB32), rig.logo);
 
-    // The condition missing: no logo from now on, one document.
-    QVERIFY(rig.Print("plain\r\n"));
-    QVERIFY(!rig.global.settings.LogoEnabled);
-    QCOMPARE(rig.Pdfs().size(), 3);
+    // A file without the condition has no logo; the next invoice has it again.
+    QVERIFY(rig.Print("DELIVERY NOTE\r\n"));
     QCOMPARE(PdfImageCount(rig.LastPdf()), 0);
+    QVERIFY(rig.Print("INVOICE 43\r\n"));
+    QCOMPARE(PdfImageCount(rig.LastPdf()), 1);
+    QCOMPARE(rig.Pdfs().size(), 3);
+}
+
+void TestPrintJobPdf::landscapeTriggerTurnsTheLogoPage()
+{
+    PdfRig rig;
+    rig.global.settings.LogoEnabled = true;
+    rig.logo = QImage(16, 16, QImage::Format_RGB32);
+    rig.logo.fill(Qt::blue);
+    rig.context.logo = LogoPictureOf(rig.logo);
+    QVERIFY(rig.Print("\x1bLwide invoice\f\r\nrest\r\n", "0"));
+    const QString pdf = rig.LastPdf();
+    QCOMPARE(PdfPageCount(pdf), 2);
+    for (int page : {1, 2}) {
+        const QSizeF sheet = PdfPageSize(pdf, page);
+        QVERIFY2(sheet.width() > sheet.height(), qPrintable(QStringLiteral("page %1").arg(page)));
+    }
 }
 
 QTEST_MAIN(TestPrintJobPdf)

@@ -78,7 +78,8 @@ private Q_SLOTS:
     void orientationMatrix();
     void logoCondition_data();
     void logoCondition();
-    void logoConditionClearedForLaterJobs();
+    void logoDecidedPerJob();
+    void landscapeTriggerTurnsTheLogoPage();
     void lineReading_data();
     void lineReading();
     void crLfAcrossBufferBoundary();
@@ -87,7 +88,7 @@ private Q_SLOTS:
     void logoPageEndsAtFirstFormFeed();
     void logoOnlyFormFeedInLastLine();
     void logoPageComposition();
-    void jobStateResetAndCarried();
+    void jobStartsClean();
     void openFailureReturnsFalse();
     void deletionOnlyInPollMode();
     void fileChangedDuringJobIsKept_data();
@@ -125,7 +126,10 @@ void TestPrintJob::setUpAndOrientationRestored()
 {
     JobRig rig;
     rig.printer().orientation = OrientationLandscape;
+    // What an earlier job left switched on.
     rig.printer().font.bold = true;
+    rig.printer().font.italic = true;
+    rig.printer().font.underline = true;
     int orientationWhilePrinting = 0;
     rig.printer().onEndDoc = [&] { orientationWhilePrinting = rig.printer().orientation; };
     QVERIFY(rig.Print("text", "0"));
@@ -137,7 +141,7 @@ void TestPrintJob::setUpAndOrientationRestored()
     QCOMPARE(text.font.size, 10.0);
     QCOMPARE(text.font.charset, OemCharset);
     QVERIFY(text.font.transparent);
-    QVERIFY(text.font.bold); // left as an earlier job left it
+    QVERIFY(!text.font.bold && !text.font.italic && !text.font.underline); // every job starts plain
 }
 
 void TestPrintJob::orientationMatrix_data()
@@ -204,23 +208,53 @@ void TestPrintJob::logoCondition()
     rig.global.settings.LogoEnabled = true;
     rig.global.settings.LogoCondition = condition.toStdString();
     QVERIFY(rig.Print(file));
-    QCOMPARE(rig.global.settings.LogoEnabled, logo);
+    QCOMPARE(rig.global.print.JobHasLogo, logo);
+    QVERIFY(rig.global.settings.LogoEnabled); // the next file decides for itself
     QCOMPARE(rig.canvas.Texts().empty(), !logo);
     QCOMPARE(rig.printer().Calls(Op::DrawOnto).size(), std::size_t(logo ? 1 : 0));
     QCOMPARE(rig.printer().Texts().empty(), logo);
 }
 
-void TestPrintJob::logoConditionClearedForLaterJobs()
+void TestPrintJob::logoDecidedPerJob()
 {
     JobRig rig;
     rig.global.settings.LogoEnabled = true;
-    rig.global.settings.LogoCondition = "LOGO";
-    QVERIFY(rig.Print("no condition here"));
-    QVERIFY(!rig.global.settings.LogoEnabled);
-    QVERIFY(rig.Print("LOGO now"));
-    QVERIFY(!rig.global.settings.LogoEnabled);
-    QVERIFY(rig.canvas.calls.empty());
-    QCOMPARE(rig.printer().Texts().size(), std::size_t(2));
+    rig.global.settings.LogoCondition = "INVOICE";
+    // A delivery note between two invoices takes the logo from neither.
+    const std::vector<std::pair<QByteArray, bool>> jobs{
+        {"INVOICE 1\r\nfirst", true}, {"DELIVERY NOTE 2\r\nsecond", false}, {"INVOICE 3\r\nthird", true}};
+    for (const auto& [file, logo] : jobs) {
+        const std::size_t laid = rig.printer().Calls(Op::DrawOnto).size();
+        const std::size_t plain = rig.printer().Texts().size();
+        QVERIFY(rig.Print(file));
+        QCOMPARE(rig.global.print.JobHasLogo, logo);
+        QCOMPARE(rig.printer().Calls(Op::DrawOnto).size(), laid + (logo ? 1 : 0));
+        QCOMPARE(rig.printer().Texts().size(), plain + (logo ? 0 : 2));
+    }
+    QCOMPARE(rig.canvas.Calls(Op::Cls).size(), std::size_t(2));
+    QCOMPARE(rig.printer().Calls(Op::EndDoc).size(), std::size_t(3));
+
+    // Without a logo enabled at start-up no head brings one.
+    rig.global.settings.LogoEnabled = false;
+    QVERIFY(rig.Print("INVOICE 4"));
+    QVERIFY(!rig.global.print.JobHasLogo);
+    QCOMPARE(rig.canvas.Calls(Op::Cls).size(), std::size_t(2));
+}
+
+void TestPrintJob::landscapeTriggerTurnsTheLogoPage()
+{
+    JobRig rig;
+    rig.Rule("\x1b" "L", "ol");
+    rig.global.settings.LogoEnabled = true;
+    int orientationAtEnd = 0;
+    rig.printer().onEndDoc = [&] { orientationAtEnd = rig.printer().orientation; };
+    // The argument asks for portrait; the head's trigger turns the job, logo page included.
+    QVERIFY(rig.Print("\x1bLINVOICE\r\nline", "0"));
+    QCOMPARE(rig.canvas.width, A4LongSide);
+    QCOMPARE(rig.canvas.height, A4ShortSide);
+    QCOMPARE(rig.printer().Calls(Op::DrawOnto).at(0).rect, (std::vector<double>{A4LongSide, A4ShortSide}));
+    QCOMPARE(orientationAtEnd, OrientationLandscape);
+    QCOMPARE(rig.printer().orientation, OrientationPortrait); // restored after the job
 }
 
 void TestPrintJob::lineReading_data()
@@ -326,14 +360,15 @@ void TestPrintJob::logoPageEndsAtFirstFormFeed()
     QVERIFY(rig.Print("L1\r\nL2\fX\r\nP2\fP3\r\nend"));
     QCOMPARE(rig.canvas.Transcript(), std::string("L1\nL2\nX\n"));
     auto& printer = rig.printer();
-    QCOMPARE(printer.Transcript(), std::string("P2\n<np>P3\nend\n"));
-    // Document 0 is the logo page alone; the rest is document 1.
+    QCOMPARE(printer.Transcript(), std::string("<np>P2\n<np>P3\nend\n"));
+    // One document: the logo page first, the rest from the next page on.
     const auto drawn = printer.Calls(Op::DrawOnto);
     QCOMPARE(drawn.size(), std::size_t(1));
-    QCOMPARE(drawn[0].document, 0);
-    QCOMPARE(printer.Texts().front().document, 1);
+    QCOMPARE(drawn[0].page, 0);
+    QCOMPARE(printer.Texts().front().document, 0);
+    QCOMPARE(printer.Texts().front().page, 1);
     QCOMPARE(printer.Texts().front().y, 0.0);
-    QCOMPARE(printer.Calls(Op::EndDoc).size(), std::size_t(2));
+    QCOMPARE(printer.Calls(Op::EndDoc).size(), std::size_t(1));
     QCOMPARE(rig.global.print.PageCounter, 2);
 }
 
@@ -345,12 +380,9 @@ void TestPrintJob::logoOnlyFormFeedInLastLine()
     QVERIFY(rig.Print("A\r\nB\f"));
     QCOMPARE(rig.canvas.Transcript(), std::string("A\nB \n"));
     auto& printer = rig.printer();
-    const auto ends = printer.Calls(Op::EndDoc);
-    QCOMPARE(ends.size(), std::size_t(2));
-    // The second document is empty: nothing happens between the two ends.
-    QCOMPARE(ends[1].document, 1);
-    for (const DrawCall& call : printer.calls)
-        QVERIFY2(call.document == 0 || call.op == Op::EndDoc || call.op == Op::SetOrientation, OpName(call.op));
+    // The page break after the logo page is the document's last act: it makes no page.
+    QCOMPARE(printer.Calls(Op::EndDoc).size(), std::size_t(1));
+    QCOMPARE(printer.Calls(Op::DrawOnto).size(), std::size_t(1));
     QVERIFY(printer.Texts().empty());
 }
 
@@ -365,7 +397,7 @@ void TestPrintJob::logoPageComposition()
     QImage logo(40, 20, QImage::Format_RGB32);
     logo.fill(Qt::red);
     rig.context.logo = LogoPictureOf(logo);
-    rig.canvas.font.bold = true;
+    rig.canvas.font.bold = true; // left by an earlier logo job
     QVERIFY(rig.Print("first", "1"));
     const auto& canvas = rig.canvas;
     QCOMPARE(canvas.width, A4LongSide); // the landscape page
@@ -378,7 +410,7 @@ void TestPrintJob::logoPageComposition()
     QCOMPARE(text.font.size, 12.0);
     QCOMPARE(text.font.charset, OemCharset);
     QVERIFY(text.font.transparent);
-    QVERIFY(text.font.bold);
+    QVERIFY(!text.font.bold);
     QCOMPARE(rig.printer().Calls(Op::DrawOnto)[0].rect, (std::vector<double>{A4LongSide, A4ShortSide}));
     QVERIFY(canvas.Calls(Op::Show).empty()); // no diagnostic view
 
@@ -400,24 +432,32 @@ void TestPrintJob::logoPageComposition()
     QCOMPARE(rig.canvas.Calls(Op::PaintPicture).size(), std::size_t(2));
 }
 
-void TestPrintJob::jobStateResetAndCarried()
+void TestPrintJob::jobStartsClean()
 {
     JobRig rig;
     rig.Rule("\x01", "h8");
     rig.Rule("\x02", "bb");
+    rig.Rule("\x03", "bi");
+    rig.Rule("\x04", "bu");
+    rig.Rule("\x05", "14");
     rig.Rule("^", "be");
+    rig.Rule("~", "ee");
     rig.global.print.PageCounter = 7;
-    QVERIFY(rig.Print("\x01\x02" "a^b"));
+    // A job that leaves everything switched on: a line height, bold, italic, underline, a font
+    // size, and a superscript that saved 14 points and never ended.
+    QVERIFY(rig.Print("\x01\x02\x03\x04\x05" "a^b"));
     QCOMPARE(int(rig.global.print.LinesPerInch), 8);
-    QCOMPARE(int(rig.global.print.SavedFontSize), 10);
+    QCOMPARE(int(rig.global.print.SavedFontSize), 14);
     QCOMPARE(rig.global.print.PageCounter, 1);
     rig.printer().calls.clear();
-    QVERIFY(rig.Print("x\r\ny"));
-    // LinesPerInch back to 6; bold carried over; the size is the job's again.
+    QVERIFY(rig.Print("x\r\ny~z"));
+    // The next job is laid out from the settings alone.
     const auto texts = rig.printer().Texts();
     QCOMPARE(texts[1].y - texts[0].y, 240.0);
-    QVERIFY(texts[0].font.bold);
-    QCOMPARE(texts[0].font.size, 10.0);
+    for (const DrawCall& text : texts) {
+        QVERIFY(!text.font.bold && !text.font.italic && !text.font.underline);
+        QCOMPARE(text.font.size, 10.0);
+    }
 }
 
 void TestPrintJob::openFailureReturnsFalse()
@@ -559,8 +599,8 @@ void TestPrintJob::onlyFormFeeds()
     logo.global.settings.LogoEnabled = true;
     QVERIFY(logo.Print("\f\r\n\f\r\n\f"));
     QCOMPARE(logo.canvas.Transcript(), std::string("\n\n"));
-    QCOMPARE(logo.printer().Transcript(), std::string("\n<np>\n \n"));
-    QCOMPARE(logo.printer().Calls(Op::EndDoc).size(), std::size_t(2));
+    QCOMPARE(logo.printer().Transcript(), std::string("<np>\n<np>\n \n"));
+    QCOMPARE(logo.printer().Calls(Op::EndDoc).size(), std::size_t(1));
 }
 
 void TestPrintJob::unknownFontIsSkipped()

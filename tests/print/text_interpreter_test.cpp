@@ -1,5 +1,6 @@
-// Layout of single lines: margin, line heights, script shifts, page breaks, rule matching and the
-// drawing-target switch of the logo page, checked on a recording target.
+// Layout of single lines: margin, line heights, script shifts, page breaks (asked for, and at the
+// bottom of the page), rule matching and the drawing-target switch of the logo page, checked on a
+// recording target.
 #include "common/errors.h"
 #include "print/text_interpreter.h"
 #include "recording_target.h"
@@ -52,7 +53,10 @@ private Q_SLOTS:
     void savedFontSizeRoundsHalfToEven();
     void pageBreakMidLine();
     void pageBreakAtLineEnd();
-    void fontStylesCarryAcrossLinesAndJobs();
+    void noLineLostBelowThePage_data();
+    void noLineLostBelowThePage();
+    void fullLogoPageEndsAndTheRestFollows();
+    void fontStylesCarryAcrossLinesAndPages();
     void leftmostTriggerThenListOrder();
     void indexMatchesPlainSearch();
     void ignoreAndUnknownCodesOnlyDropTrigger();
@@ -218,7 +222,7 @@ void TestTextInterpreter::pageBreakMidLine()
     QCOMPARE(texts[0].page, 0);
     QCOMPARE(texts[1].text, std::string("cd"));
     QCOMPARE(texts[1].page, 1);
-    QCOMPARE(texts[1].x, 0.0); // the rest of the line starts at the corner, without the margin
+    QCOMPARE(texts[1].x, Margin); // the rest of the line lines up with the lines below it
     QCOMPARE(texts[1].y, 0.0);
     QCOMPARE(texts[2].x, Margin);
     QCOMPARE(texts[2].y, 240.0);
@@ -237,7 +241,70 @@ void TestTextInterpreter::pageBreakAtLineEnd()
     QCOMPARE(texts[2].y, 240.0);
 }
 
-void TestTextInterpreter::fontStylesCarryAcrossLinesAndJobs()
+void TestTextInterpreter::noLineLostBelowThePage_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QByteArray>("height"); // line-height action at the start
+    QTest::addColumn<int>("perPage");
+    // A4 on the recording printer: 16838 twips high in portrait, 11906 in landscape.
+    QTest::newRow("portrait, 1/6 inch") << OrientationPortrait << QByteArray("h6") << 70;
+    QTest::newRow("landscape, 1/6 inch") << OrientationLandscape << QByteArray("h6") << 49;
+    QTest::newRow("portrait, 1 cm") << OrientationPortrait << QByteArray("h1") << 29;
+    QTest::newRow("landscape, 1/8 inch") << OrientationLandscape << QByteArray("h8") << 66;
+}
+
+void TestTextInterpreter::noLineLostBelowThePage()
+{
+    QFETCH(int, orientation);
+    QFETCH(QByteArray, height);
+    QFETCH(int, perPage);
+    Rig rig;
+    rig.Rule("#", height.toStdString());
+    rig.printer.orientation = orientation;
+    std::vector<std::string> lines{"#0"};
+    for (int i = 1; i < 200; ++i)
+        lines.push_back(std::to_string(i));
+    rig.Print(lines);
+    const auto texts = rig.printer.Texts();
+    QCOMPARE(texts.size(), std::size_t(200)); // every line, none below a page
+    const double lineHeight = LineHeight(rig.global.print.LinesPerInch);
+    const double pageHeight = orientation == OrientationLandscape ? A4ShortSide : A4LongSide;
+    for (int i = 0; i < 200; ++i) {
+        const DrawCall& text = texts[std::size_t(i)];
+        QCOMPARE(text.text, std::to_string(i));
+        QCOMPARE(text.page, i / perPage);
+        QCOMPARE(text.x, Margin);
+        QCOMPARE(text.y, (i % perPage) * lineHeight);
+        QVERIFY(text.y + lineHeight <= pageHeight);
+    }
+    QCOMPARE(rig.printer.Calls(Op::NewPage).size(), std::size_t(199 / perPage));
+}
+
+void TestTextInterpreter::fullLogoPageEndsAndTheRestFollows()
+{
+    Rig rig;
+    rig.global.print.JobHasLogo = true;
+    rig.global.print.PageCounter = 1;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 100; ++i)
+        lines.push_back(std::to_string(i));
+    rig.Print(lines);
+    // The logo page holds what fits and ends as at a form feed; the rest goes on the next page.
+    QCOMPARE(rig.canvas.Texts().size(), std::size_t(70));
+    QCOMPARE(rig.global.print.PageCounter, 2);
+    const auto onPaper = rig.printer.Texts();
+    QCOMPARE(onPaper.size(), std::size_t(30));
+    QCOMPARE(onPaper[0].text, std::string("70"));
+    QCOMPARE(onPaper[0].page, 1);
+    QCOMPARE(onPaper[0].x, Margin);
+    QCOMPARE(onPaper[0].y, 0.0);
+    // The canvas was laid on the first page, before the page break.
+    QCOMPARE(rig.printer.Calls(Op::DrawOnto).size(), std::size_t(1));
+    QCOMPARE(rig.printer.Calls(Op::DrawOnto)[0].page, 0);
+    QCOMPARE(rig.printer.Calls(Op::EndDoc).size(), std::size_t(0)); // one document goes on
+}
+
+void TestTextInterpreter::fontStylesCarryAcrossLinesAndPages()
 {
     Rig rig;
     rig.Rule("\x1b" "B", "bb");
@@ -245,10 +312,12 @@ void TestTextInterpreter::fontStylesCarryAcrossLinesAndJobs()
     rig.Rule("\x1b" "I", "bi");
     rig.Rule("\x1b" "U", "bu");
     rig.Rule("\x1b" "u", "eu");
-    rig.Print({"\x1b" "B\x1b" "I\x1b" "Ubold", "still"});
-    rig.Print({"next job\x1b" "b", "plain\x1b" "u"});
+    rig.Rule("\f", "np");
+    // The job starts each document plain; within it, styles hold until their end action.
+    rig.Print({"\x1b" "B\x1b" "I\x1b" "Ubold", "still\f", "next page\x1b" "b", "plain\x1b" "u"});
     const auto texts = rig.printer.Texts();
     QCOMPARE(texts.size(), std::size_t(4));
+    QCOMPARE(texts[2].page, 1);
     for (int i = 0; i < 3; ++i) {
         QVERIFY(texts[i].font.bold);
         QVERIFY(texts[i].font.italic);
@@ -475,7 +544,7 @@ void TestTextInterpreter::logoPageSwitchesTarget()
 {
     Rig rig;
     rig.Rule("\f", "np");
-    rig.global.settings.LogoEnabled = true;
+    rig.global.print.JobHasLogo = true;
     rig.global.print.PageCounter = 1;
     rig.Print({"on canvas\f", "below"});
     QVERIFY(rig.printer.calls.empty());
@@ -496,7 +565,7 @@ void TestTextInterpreter::pageBreakAfterLogoPageStartsPage()
 {
     Rig rig;
     rig.Rule("\f", "np");
-    rig.global.settings.LogoEnabled = true;
+    rig.global.print.JobHasLogo = true;
     rig.global.print.PageCounter = 2;
     rig.Print({"second\f", "third"});
     QCOMPARE(rig.printer.Calls(Op::NewPage).size(), std::size_t(1));

@@ -245,20 +245,44 @@ private Q_SLOTS:
         QCOMPARE(h.window->ExitStatus(), 0);
     }
 
-    void oneShotWithTheLogoStaysOpenInThePlainWindow()
+    void oneShotStaysOpenOnlyAfterALogoJob_data()
     {
+        QTest::addColumn<bool>("fileThere");
+        QTest::addColumn<bool>("jobHasLogo");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::newRow("printed with the logo") << true << true << true;
+        QTest::newRow("printed without the logo") << true << false << false;
+        QTest::newRow("never printed") << false << false << false;
+    }
+    void oneShotStaysOpenOnlyAfterALogoJob()
+    {
+        QFETCH(bool, fileThere);
+        QFETCH(bool, jobHasLogo);
+        QFETCH(bool, staysOpen);
         TempFolder pictures;
         QImage logo(40, 20, QImage::Format_RGB32);
         logo.fill(Qt::red);
         QVERIFY(logo.save(pictures.file("logo.bmp")));
+        TempFolder data;
+        if (fileThere)
+            data.write("OUT.TXT", "hello\r\n");
         Harness h(SettingsWith("/nowhere/", 20, pictures.file("logo.bmp")));
-        h.window->Startup("/NO/SUCH/FILE.TXT");
-        QVERIFY(!h.window->Ended());
-        QVERIFY(h.window->isVisible());
+        // The job decides the logo from its file's head; the window only reads the decision.
+        h.job = [&](const std::string&) {
+            h.global.print.JobHasLogo = jobHasLogo;
+            return true;
+        };
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(data.path());
+        h.window->Startup("OUT.TXT");
+        QDir::setCurrent(previous);
         QVERIFY(h.global.settings.LogoEnabled);
         QCOMPARE(h.window->LogoPicture().size(), QSize(40, 20));
-        QVERIFY(h.timer()->isActive()); // still retrying, as it was
-        h.window->close();
+        QCOMPARE(h.window->Ended(), !staysOpen);
+        QCOMPARE(h.window->isVisible(), staysOpen); // in the plain window
+        QCOMPARE(h.printed.size(), std::size_t(fileThere ? 1 : 0));
+        if (staysOpen)
+            h.window->close();
     }
 
     void aLogoThatIsNoPictureIsSwitchedOffSilently()

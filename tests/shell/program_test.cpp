@@ -86,20 +86,33 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode(), 0);
     }
 
-    void oneShotWithTheLogoEnabledStaysOpen()
+    void oneShotStaysOpenOnlyAfterALogoJob_data()
     {
+        QTest::addColumn<bool>("fileThere");
+        QTest::newRow("printed with the logo") << true;
+        QTest::newRow("never printed") << false;
+    }
+    void oneShotStaysOpenOnlyAfterALogoJob()
+    {
+        QFETCH(bool, fileThere);
         TempFolder home;
         QImage logo(16, 16, QImage::Format_RGB32);
         logo.fill(Qt::blue);
         QVERIFY(logo.save(home.file("logo.bmp")));
         ProgramRun run(home.file("program"), home.path());
+        // No logo condition: every file's head asks for the logo.
         WriteFileBytes(home.file("program/Orvalin.ini"), SettingsWith("/nowhere/", 50, home.file("logo.bmp")));
-        run.start({QStringLiteral("/NO/SUCH/OUT.TXT")});
-        QTest::qWait(2500); // well past ten ticks
-        QVERIFY(run.running());
-        run.terminate();
-        QVERIFY(run.waitForExit(10000));
-        QCOMPARE(run.exitCode(), 0);
+        if (fileThere)
+            WriteFileBytes(home.file("program/OUT.TXT"), "Invoice\r\n");
+        run.start({QStringLiteral("OUT.TXT")});
+        if (fileThere) {
+            QTRY_VERIFY_WITH_TIMEOUT(!QDir(home.file("program/PDF")).entryList({QStringLiteral("*.pdf")}).isEmpty(), 15000);
+            QTest::qWait(1500); // well past the rest of the ten ticks
+            QVERIFY(run.running());
+            run.terminate();
+        }
+        QVERIFY(run.waitForExit(15000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     }
 
     void unusableSettingsFilesStopStartUp_data()

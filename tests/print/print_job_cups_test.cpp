@@ -1,0 +1,129 @@
+// Spool files through PrintJob onto a CUPS queue whose driver declares unprintable margins, with a
+// private scheduler and the system's PDF filter between the job and the saved document: text lands
+// at the margins plus the layout's offsets, nothing is scaled, and a logo job is one job.
+#include "pdf_probe.h"
+#include "private_cups.h"
+#include "print/logo_picture.h"
+#include "print/print_job.h"
+#include "print/surface/qt_surface.h"
+#include "temp_folder.h"
+
+#include <QImage>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+constexpr int JobWaitMs = 60000;
+// The queue's margins in points: all four differ, so that a side mixed up shows.
+const QMarginsF QueueMargins(20, 30, 15, 25);
+constexpr double Quarter = 0.25;
+
+struct CupsRig {
+    TempFolder folder;
+    Global global;
+    std::unique_ptr<PrintersCollection> printers;
+    std::unique_ptr<Canvas> canvas = MakePageCanvas();
+    QImage logo;
+    PrintJobContext context;
+
+    explicit CupsRig(const std::string& queue)
+        : printers(MakeSystemPrinters(folder.fsPath() / "PDF")), context{global, *printers, *canvas, {}}
+    {
+        global.settings.PrinterName = queue;
+        global.settings.FontName = "Liberation Mono";
+        global.settings.FontSize = 10;
+        global.settings.LeftMargin = 1;
+        global.rules.ControlChars.push_back(ControlChar{"\f", "np"});
+    }
+    bool Print(const QByteArray& bytes)
+    {
+        folder.write("text.txt", bytes);
+        return PrintJob(folder.file("text.txt").toStdString(), "0", context);
+    }
+};
+
+QString Describe(const PdfWord& word)
+{
+    return QStringLiteral("%1 on page %2 at %3, %4").arg(word.text).arg(word.page).arg(word.xMin).arg(word.yMin);
+}
+
+} // namespace
+
+class TestPrintJobCups : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(cups_.start(), qPrintable(cups_.lastError()));
+        QVERIFY2(cups_.addQueueWithMargins(QStringLiteral("office"), QueueMargins), qPrintable(cups_.lastError()));
+    }
+    void cleanupTestCase() { cups_.stop(); }
+    void textSitsOnThePrintableArea();
+    void logoJobIsOneJob();
+
+private:
+    PrivateCups cups_;
+};
+
+void TestPrintJobCups::textSitsOnThePrintableArea()
+{
+    CupsRig rig("office");
+    QVERIFY(rig.printers->Select("office"));
+    // The engine sees the printable area, turned with the paper for landscape.
+    QVERIFY2(std::fabs(rig.printers->Current().PageWidth() - (595 - 20 - 15) * 20) < 5,
+             qPrintable(QString::number(rig.printers->Current().PageWidth())));
+    QVERIFY(std::fabs(rig.printers->Current().PageHeight() - (842 - 30 - 25) * 20) < 5);
+    rig.printers->Current().SetOrientation(OrientationLandscape);
+    QVERIFY(std::fabs(rig.printers->Current().PageWidth() - (842 - 25 - 30) * 20) < 5);
+    QVERIFY(std::fabs(rig.printers->Current().PageHeight() - (595 - 20 - 15) * 20) < 5);
+
+    const int before = cups_.savedJobs(QStringLiteral("office")).size();
+    QVERIFY(rig.Print("First line\r\nhead\fSecond page\r\nbelow\r\n"));
+    QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("office"), before + 1, JobWaitMs), qPrintable(cups_.errorLog()));
+    const QString saved = cups_.savedJobs(QStringLiteral("office")).constLast();
+    // Nothing is shrunk to the printable area: the filter was told so.
+    const QString options = cups_.savedJobOptions(saved);
+    QVERIFY2(options.contains(QStringLiteral("print-scaling=none")), qPrintable(options));
+    QCOMPARE(PdfPageCount(saved), 2);
+    const QSizeF sheet = PdfPageSize(saved, 1);
+    QVERIFY(std::fabs(sheet.width() - 595) < 1 && std::fabs(sheet.height() - 842) < 1);
+
+    // 1 cm of left margin is 28.35 points; a line is 12 points.
+    const double left = QueueMargins.left() + 567 / 20.0;
+    const PdfWord first = FindPdfWord(saved, QStringLiteral("First"));
+    QVERIFY2(first.page == 1 && std::fabs(first.xMin - left) < Quarter && std::fabs(first.yMin - QueueMargins.top()) < Quarter,
+             qPrintable(Describe(first)));
+    const PdfWord head = FindPdfWord(saved, QStringLiteral("head"));
+    QVERIFY2(std::fabs(head.yMin - (QueueMargins.top() + 12)) < Quarter, qPrintable(Describe(head)));
+    // After the page break in the middle of the line, the rest starts the new page at the margin.
+    const PdfWord second = FindPdfWord(saved, QStringLiteral("Second"));
+    QVERIFY2(second.page == 2 && std::fabs(second.xMin - left) < Quarter && std::fabs(second.yMin - QueueMargins.top()) < Quarter,
+             qPrintable(Describe(second)));
+    const PdfWord below = FindPdfWord(saved, QStringLiteral("below"));
+    QVERIFY2(below.page == 2 && std::fabs(below.yMin - (QueueMargins.top() + 12)) < Quarter, qPrintable(Describe(below)));
+}
+
+void TestPrintJobCups::logoJobIsOneJob()
+{
+    QVERIFY2(cups_.addQueue(QStringLiteral("letterhead")), qPrintable(cups_.lastError()));
+    CupsRig rig("letterhead");
+    rig.global.settings.LogoEnabled = true;
+    rig.global.settings.LogoCondition = "INVOICE";
+    rig.logo = QImage(48, 24, QImage::Format_RGB32);
+    rig.logo.fill(Qt::darkGreen);
+    rig.context.logo = LogoPictureOf(rig.logo);
+    QVERIFY(rig.Print("INVOICE 7\r\nover the logo\f\r\nrest of it\r\n"));
+    QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("letterhead"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
+    // The logo page and the rest arrive as one job, so no other job can come between them.
+    QCOMPARE(cups_.jobCount(QStringLiteral("letterhead")), 1);
+    const QString saved = cups_.savedJobs(QStringLiteral("letterhead")).constFirst();
+    QCOMPARE(PdfPageCount(saved), 2);
+    QCOMPARE(FindPdfWord(saved, QStringLiteral("INVOICE")).page, 1);
+    QCOMPARE(FindPdfWord(saved, QStringLiteral("rest")).page, 2);
+    QCOMPARE(PdfImageCount(saved), 1);
+}
+
+QTEST_MAIN(TestPrintJobCups)
+#include "print_job_cups_test.moc"
