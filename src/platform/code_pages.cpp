@@ -32,3 +32,9 @@ void SelectCodePages(const CodePageNames& names)
 QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiCodePage().ToUtf8(text)); }
 
 std::string ToAnsi(const QString& text) { return AnsiCodePage().FromUtf8(text.toStdString()); }
+
+bool AnsiCanHold(const QString& text)
+{
+    const std::string utf8 = text.toStdString();
+    return AnsiCodePage().ToUtf8(AnsiCodePage().FromUtf8(utf8)) == utf8;
+}

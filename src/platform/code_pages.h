@@ -17,3 +17,6 @@ void SelectCodePages(const CodePageNames& names);
 // cannot hold become "?".
 QString FromAnsi(const std::string& text);
 std::string ToAnsi(const QString& text);
+
+// Whether the ANSI code page holds every character of text, so that ToAnsi loses nothing.
+bool AnsiCanHold(const QString& text);

@@ -41,12 +41,6 @@ std::optional<QString> DesktopFileChooser::OpenFile(QWidget* owner, const QStrin
     return chosen.first();
 }
 
-bool AnsiCanHold(const QString& text)
-{
-    const std::string utf8 = text.toStdString();
-    return AnsiCodePage().ToUtf8(AnsiCodePage().FromUtf8(utf8)) == utf8;
-}
-
 std::string PathFromIDList(const QUrl& item)
 {
     if (!item.isLocalFile())

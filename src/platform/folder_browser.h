@@ -29,9 +29,6 @@ public:
     std::optional<QString> OpenFile(QWidget* owner, const QString& filter) override;
 };
 
-// Whether the ANSI code page of the settings holds every character of text.
-bool AnsiCanHold(const QString& text);
-
 // The file-system path of a chosen item as ANSI text, cut at a NUL; empty when the item is not
 // a local file. Throws OrvalinError when the ANSI code page cannot hold the path.
 std::string PathFromIDList(const QUrl& item);
