@@ -58,7 +58,7 @@ private Q_SLOTS:
         QCOMPARE(ReadFileBytes(file), QByteArray("[Desktop Entry]\n"
                                                  "Type=Application\n"
                                                  "Name=Orvalin\n"
-                                                 "Exec=/opt/orvalin/orvalin\n"
+                                                 "Exec=/opt/orvalin/orvalin tray\n"
                                                  "Terminal=false\n"
                                                  "X-GNOME-Autostart-enabled=true\n"));
         QVERIFY(ReadAutoStartEntry(entry));
@@ -91,15 +91,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/usr/bin/orvalin" << "Exec=/usr/bin/orvalin";
+        // The program's path, then the tray mode word, so that a logon start watches the folder.
+        QTest::newRow("plain") << "/usr/bin/orvalin" << "Exec=/usr/bin/orvalin tray";
         QTest::newRow("blanks and accents") << "/home/Kovács Éva/Nyomtató program/orvalin"
-                                            << "Exec=\"/home/Kovács Éva/Nyomtató program/orvalin\"";
+                                            << "Exec=\"/home/Kovács Éva/Nyomtató program/orvalin\" tray";
         // Inside quotes, $ ` " and \ are escaped with a backslash, and the value's own escaping
         // doubles every backslash; a percent sign is doubled so it starts no field code.
-        QTest::newRow("dollar") << "/opt/a$b/orvalin" << "Exec=\"/opt/a\\\\$b/orvalin\"";
-        QTest::newRow("quote") << "/opt/a\"b/orvalin" << "Exec=\"/opt/a\\\\\"b/orvalin\"";
-        QTest::newRow("backslash") << "/opt/a\\b/orvalin" << "Exec=\"/opt/a\\\\\\\\b/orvalin\"";
-        QTest::newRow("percent") << "/opt/100%/orvalin" << "Exec=/opt/100%%/orvalin";
+        QTest::newRow("dollar") << "/opt/a$b/orvalin" << "Exec=\"/opt/a\\\\$b/orvalin\" tray";
+        QTest::newRow("quote") << "/opt/a\"b/orvalin" << "Exec=\"/opt/a\\\\\"b/orvalin\" tray";
+        QTest::newRow("backslash") << "/opt/a\\b/orvalin" << "Exec=\"/opt/a\\\\\\\\b/orvalin\" tray";
+        QTest::newRow("percent") << "/opt/100%/orvalin" << "Exec=/opt/100%%/orvalin tray";
     }
     void execLineQuotesAndEscapes()
     {
@@ -108,6 +109,19 @@ private Q_SLOTS:
         const std::string text = DesktopEntryText(AutoStartEntry{"orvalin", program.toStdString()});
         const QStringList lines = QString::fromStdString(text).split('\n');
         QVERIFY2(lines.contains(exec), text.c_str());
+    }
+
+    // What the entry starts is not looked at: an entry an earlier version wrote (without the mode
+    // word) is present, so the dialog shows it checked and never writes a second one.
+    void earlierEntryCountsAsPresent()
+    {
+        const AutoStartEntry entry{"orvalin", "/usr/bin/orvalin"};
+        QDir().mkpath(autostartFolder());
+        const QByteArray earlier = "[Desktop Entry]\nType=Application\nName=Orvalin\nExec=/usr/bin/orvalin\n"
+                                   "Terminal=false\nX-GNOME-Autostart-enabled=true\n";
+        WriteFileBytes(autostartFolder() + "/orvalin.desktop", earlier);
+        QVERIFY(ReadAutoStartEntry(entry));
+        QVERIFY(DesktopEntryText(entry) != earlier.toStdString());
     }
 
     void hiddenEntryCountsAsAbsent()

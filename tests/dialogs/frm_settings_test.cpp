@@ -526,7 +526,8 @@ private Q_SLOTS:
         Control<QCheckBox>(*dialog, "AutoStart")->click();
         Control<QPushButton>(*dialog, "cmdOk")->click();
         const QByteArray entry = ReadFileBytes(rig.autoStartPath());
-        QVERIFY(entry.contains("\nExec=\"/opt/Orvalin Próba/orvalin\"\n"));
+        // The logon start polls: the Exec line carries the tray mode word.
+        QVERIFY(entry.contains("\nExec=\"/opt/Orvalin Próba/orvalin\" tray\n"));
 
         // Present at load: checked with "Igen"; left checked, nothing is written.
         WriteFileBytes(rig.autoStartPath(), "[Desktop Entry]\nExec=/somewhere/else\n");

@@ -11,10 +11,17 @@ struct AutoStartEntry {
     std::string Command; // the program's path, the entry's data (UTF-8)
 };
 
+#ifndef _WIN32
+// The first word the logon start passes: any word with a lower-case letter starts the tray/polling
+// mode, so the program started at logon watches the folder.
+inline constexpr char AutoStartModeWord[] = "tray";
+#endif
+
 // The entry of the running program.
 AutoStartEntry ProgramAutoStartEntry();
 
-// Whether the entry exists and can be read: the settings dialog's AutoStartAtLoad.
+// Whether the entry exists and can be read: the settings dialog's AutoStartAtLoad. What it starts
+// is not looked at, so an entry written by an earlier version, or edited by hand, counts.
 bool ReadAutoStartEntry(const AutoStartEntry& entry);
 
 // Add and remove the entry. Nothing is reported to the user: the dialog shows the real state the
@@ -27,6 +34,7 @@ bool DeleteAutoStartEntry(const AutoStartEntry& entry);
 // else ~/.config). Empty when the user has no configuration folder.
 std::filesystem::path AutoStartFile(const AutoStartEntry& entry);
 
-// The file's content; the Exec line names the program, quoted and escaped as desktop entries want.
+// The file's content; the Exec line names the program, quoted and escaped as desktop entries want,
+// followed by AutoStartModeWord.
 std::string DesktopEntryText(const AutoStartEntry& entry);
 #endif

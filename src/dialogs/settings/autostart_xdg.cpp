@@ -85,7 +85,7 @@ std::string DesktopEntryText(const AutoStartEntry& entry)
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvalin\n"
-           "Exec=" + EscapedValue(ExecArgument(entry.Command)) + "\n"
+           "Exec=" + EscapedValue(ExecArgument(entry.Command) + " " + AutoStartModeWord) + "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
