@@ -96,11 +96,11 @@ class ControlCodeListTest : public QObject {
     QAction* Item(const char* name) { return dialog_->findChild<QAction*>(name); }
     QPoint RowPoint(int row) { return list_->visualItemRect(list_->item(row)).center(); }
 
-    // A right click at point; reads the popup's item states and closes it.
-    QString RightClick(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    // Runs open, then reads the popup's item states (and where it stands) and closes it.
+    QString Popup(const std::function<void()>& open, QPoint* where = nullptr)
     {
         QString seen = QStringLiteral("no menu");
-        QTimer::singleShot(0, this, [&seen] {
+        QTimer::singleShot(0, this, [&seen, where] {
             QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QStringList items;
@@ -108,12 +108,22 @@ class ControlCodeListTest : public QObject {
                 items << action->text() + (action->isEnabled() ? "+" : "-")
                              + (menu->defaultAction() == action ? "*" : "");
             seen = menu->objectName() + ": " + items.join(' ');
+            if (where)
+                *where = menu->pos();
             menu->close();
         });
-        QTest::mousePress(list_->viewport(), Qt::RightButton, modifiers, point);
-        QTest::mouseRelease(list_->viewport(), Qt::RightButton, modifiers, point);
+        open();
         QCoreApplication::processEvents();
         return seen;
+    }
+
+    // A right click at point.
+    QString RightClick(QPoint point, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        return Popup([&] {
+            QTest::mousePress(list_->viewport(), Qt::RightButton, modifiers, point);
+            QTest::mouseRelease(list_->viewport(), Qt::RightButton, modifiers, point);
+        });
     }
 
 private Q_SLOTS:
@@ -167,6 +177,36 @@ private Q_SLOTS:
         // Only the right button alone opens it.
         QTest::mousePress(list_->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
         QTest::mouseRelease(list_->viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+    }
+
+    // The Menu key and Shift+F10 open the same popup as a right click, below the selected row.
+    void keyboardOpensThePopup_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Menu") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    }
+    void keyboardOpensThePopup()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        OpenWithRules({{Bytes({12}), "np"}, {Bytes({9}), "tb"}});
+        list_->setFocus();
+        list_->setCurrentRow(1);
+        QPoint where;
+        const auto press = [&] { QTest::keyClick(list_, Qt::Key(key), Qt::KeyboardModifiers(modifiers)); };
+        QCOMPARE(Popup(press, &where), QStringLiteral("ppMenuSettings: Új+* Módosít+ Töröl+"));
+        QCOMPARE(where, list_->viewport()->mapToGlobal(list_->visualItemRect(list_->item(1)).bottomLeft()));
+        QCOMPARE(SelectedText(list_), QStringLiteral("9\tTabulator"));
+
+        OpenWithRules({});
+        list_->setFocus();
+        QCOMPARE(Popup(press), QStringLiteral("ppMenuSettings: Új+* Módosít- Töröl-"));
+        // F10 alone is no popup key.
+        QTest::keyClick(list_, Qt::Key_F10);
+        QCoreApplication::processEvents();
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
     }
 

@@ -7,6 +7,8 @@
 #include "show_codes.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -67,6 +69,7 @@ ControlCodeList::ControlCodeList(QListWidget& list, std::vector<ControlChar>& wo
     // The right button opens the popup and never moves the selection.
     list_.setContextMenuPolicy(Qt::PreventContextMenu);
     list_.viewport()->installEventFilter(this);
+    list_.installEventFilter(this);
 
     ppMenuSettings_ = new QMenu(QStringLiteral("ppMenuSettings"), owner);
     ppMenuSettings_->setObjectName(QStringLiteral("ppMenuSettings"));
@@ -86,6 +89,7 @@ ControlCodeList::~ControlCodeList()
 {
     if (list_.viewport())
         list_.viewport()->removeEventFilter(this);
+    list_.removeEventFilter(this);
 }
 
 void ControlCodeList::ShowControlCodes()
@@ -121,6 +125,16 @@ int ControlCodeList::SelectedRule() const
 
 bool ControlCodeList::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == &list_) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+                lstControlChar_MenuKey();
+                return true;
+            }
+        }
+        return false;
+    }
     if (watched != list_.viewport())
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease) {
@@ -149,6 +163,22 @@ void ControlCodeList::lstControlChar_MouseDown(Qt::MouseButton button, Qt::Mouse
 {
     if (button != Qt::RightButton || buttons != Qt::RightButton)
         return;
+    ShowPopup(globalPos);
+}
+
+void ControlCodeList::lstControlChar_MenuKey()
+{
+    QPoint where(0, 0);
+    const QList<QListWidgetItem*> selected = list_.selectedItems();
+    if (!selected.isEmpty()) {
+        list_.scrollToItem(selected.first());
+        where = list_.visualItemRect(selected.first()).bottomLeft();
+    }
+    ShowPopup(list_.viewport()->mapToGlobal(where));
+}
+
+void ControlCodeList::ShowPopup(const QPoint& globalPos)
+{
     const bool rows = list_.count() > 0;
     ppEdit->setEnabled(rows);
     ppDelete->setEnabled(rows);

@@ -42,6 +42,9 @@ protected:
 
 private:
     void lstControlChar_MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& globalPos);
+    // The Menu key and Shift+F10: the same popup, at the selected row.
+    void lstControlChar_MenuKey();
+    void ShowPopup(const QPoint& globalPos);
     void lstControlChar_DblClick();
     ControlChar EditControlCode(const ControlChar& rule);
     // The rule index of the selected row, or 0 when no row is selected.
