@@ -11,9 +11,9 @@ namespace {
 constexpr std::size_t FieldWidth = 3;
 
 // The action field holds two characters of code and a blank. A three-character size ("100") is
-// written without its blank and reads back whole. A size that cannot fit (the editor admits up to
-// 2160) is stored as a whole number of at most three digits, so the rest of the line keeps its
-// layout: 12.25 is stored as 12, 2160 as 999.
+// written without its blank and reads back whole. The rule editor refuses a size that cannot fit;
+// should a longer code reach here all the same, it is stored as a whole number of at most three
+// digits, so the rest of the line keeps its layout: 12.25 is stored as 12, 2160 as 999.
 std::string ActionField(const std::string& code)
 {
     if (code.size() < FieldWidth) {

@@ -49,18 +49,41 @@ private Q_SLOTS:
         QCOMPARE(LeadingInt16("12abc"), std::optional<int>(12));
     }
 
+    // A size is stored whole in the rule line's 3-character action field: anything that would come
+    // back changed (a fraction, four digits) is refused rather than rounded or cut.
+    void fontSizes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("code"); // empty: refused
+        QTest::newRow("1") << "1" << QChar('.') << "1";
+        QTest::newRow("999, the largest that fits") << "999" << QChar('.') << "999";
+        QTest::newRow("12abc, no numeric test") << "12abc" << QChar('.') << "12";
+        QTest::newRow("12.0 is whole") << "12.0" << QChar('.') << "12";
+        QTest::newRow("leading zeros dropped") << "012" << QChar('.') << "12";
+        QTest::newRow("exponent") << "1e2" << QChar('.') << "100";
+        QTest::newRow("comma is no decimal point here") << "10,7" << QChar('.') << "10";
+        QTest::newRow("comma locale, whole") << "10,0" << QChar(',') << "10";
+        QTest::newRow("1000") << "1000" << QChar('.') << "";
+        QTest::newRow("2160") << "2160" << QChar('.') << "";
+        QTest::newRow("12.5") << "12.5" << QChar('.') << "";
+        QTest::newRow("7.5 fits three characters but is no whole size") << "7.5" << QChar('.') << "";
+        QTest::newRow("12,5 in a comma locale") << "12,5" << QChar(',') << "";
+        QTest::newRow("12.5 in a comma locale") << "12.5" << QChar(',') << "";
+        QTest::newRow("0.6") << "0.6" << QChar('.') << "";
+        QTest::newRow("0") << "0" << QChar('.') << "";
+        QTest::newRow("empty") << "" << QChar('.') << "";
+        QTest::newRow("16-bit overflow") << "99999" << QChar('.') << "";
+        QTest::newRow("huge exponent") << "1e999" << QChar('.') << "";
+        QTest::newRow("negative") << "-5" << QChar('.') << "";
+    }
     void fontSizes()
     {
-        QCOMPARE(FontSizeActionCode("1"), std::optional<std::string>("1"));
-        QCOMPARE(FontSizeActionCode("2160"), std::optional<std::string>("2160"));
-        QCOMPARE(FontSizeActionCode("12abc"), std::optional<std::string>("12"));
-        QCOMPARE(FontSizeActionCode("2160.4"), std::optional<std::string>("2160"));
-        QVERIFY(!FontSizeActionCode("2160.6"));
-        QVERIFY(!FontSizeActionCode("0"));
-        QVERIFY(!FontSizeActionCode("2161"));
-        QVERIFY(!FontSizeActionCode(""));
-        QVERIFY(!FontSizeActionCode("99999"));
-        QVERIFY(!FontSizeActionCode("-5"));
+        QFETCH(QString, text);
+        QFETCH(QChar, separator);
+        QFETCH(QString, code);
+        const std::optional<std::string> stored = FontSizeActionCode(text.toStdString(), separator.toLatin1());
+        QCOMPARE(stored.value_or(""), code.toStdString());
     }
 
     void preselection()
@@ -72,16 +95,24 @@ private Q_SLOTS:
         QCOMPARE(PreselectedAction(table, "op", '.'), 19);
         QCOMPARE(PreselectedAction(table, "12", '.'), FontSizeActionIndex);
         QCOMPARE(PreselectedAction(table, "7,5", ','), FontSizeActionIndex);
-        QCOMPARE(PreselectedAction(table, "7,5", '.'), UnknownActionPreselection);
         // "0" is numeric, so it is a font size, not entry 0 by its Code.
         QCOMPARE(PreselectedAction(table, "0", '.'), FontSizeActionIndex);
-        QCOMPARE(PreselectedAction(table, "Np", '.'), UnknownActionPreselection);
-        QCOMPARE(PreselectedAction(table, "np ", '.'), UnknownActionPreselection);
+        // Another letter case finds the entry the printer reads it as.
+        QCOMPARE(PreselectedAction(table, "NP", '.'), 1);
+        QCOMPARE(PreselectedAction(table, "Ol", '.'), 20);
+        // A code the table does not hold selects nothing.
+        QCOMPARE(PreselectedAction(table, "7,5", '.'), -1);
+        QCOMPARE(PreselectedAction(table, "np ", '.'), -1);
+        QCOMPARE(PreselectedAction(table, "zz", '.'), -1);
 
-        // The last matching entry wins when a table holds a code twice.
+        // The last matching entry wins when a table holds a code twice; an exact match wins over
+        // one in another case.
         ActionTableType doubled = table;
         doubled[5].Code = "np";
         QCOMPARE(PreselectedAction(doubled, "np", '.'), 5);
+        doubled[5].Code = "NP";
+        QCOMPARE(PreselectedAction(doubled, "np", '.'), 1);
+        QCOMPARE(PreselectedAction(doubled, "Np", '.'), 5);
     }
 
     void buildControlChar()
@@ -112,6 +143,40 @@ private Q_SLOTS:
         form.actionIndex = IgnoreActionIndex;
         form.codes = {};
         QCOMPARE(BuildControlChar(form, table, '.'), std::optional<ControlChar>(ControlChar{}));
+    }
+
+    // Opening a rule never changes its action: what is left as it opened keeps the code as stored.
+    void actionLeftAsOpenedKeepsItsCode_data()
+    {
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<int>("actionIndex");
+        QTest::addColumn<QString>("code"); // "refused": no rule
+        QTest::newRow("unknown, nothing chosen") << "zz" << -1 << "zz";
+        QTest::newRow("unknown, a choice made") << "zz" << 2 << "tb";
+        QTest::newRow("other case, entry kept") << "NP" << 1 << "NP";
+        QTest::newRow("other case, another entry") << "NP" << 3 << "bb";
+        QTest::newRow("exact") << "np" << 1 << "np";
+        QTest::newRow("known code, nothing selected") << "np" << -1 << "refused";
+        QTest::newRow("new rule, Ignore") << "" << IgnoreActionIndex << "";
+        QTest::newRow("size, another entry") << "12" << 4 << "eb";
+    }
+    void actionLeftAsOpenedKeepsItsCode()
+    {
+        QFETCH(QString, opened);
+        QFETCH(int, actionIndex);
+        QFETCH(QString, code);
+        ControlCharForm form;
+        form.codes[0] = "7";
+        form.openedAction = opened.toStdString();
+        form.actionIndex = actionIndex;
+        const std::optional<ControlChar> rule = BuildControlChar(form, BuildActionTable(), '.');
+        if (code == "refused") {
+            QVERIFY(!rule);
+        } else {
+            QVERIFY(rule);
+            QCOMPARE(rule->ActionCode, code.toStdString());
+            QCOMPARE(rule->AsciiCode, std::string("\x07"));
+        }
     }
 };
 

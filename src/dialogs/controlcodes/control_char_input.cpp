@@ -1,7 +1,10 @@
 #include "control_char_input.h"
 
+#include "common/bytes.h"
 #include "common/errors.h"
 #include "common/numbers.h"
+
+#include <cmath>
 
 std::optional<int> LeadingInt16(std::string_view text)
 {
@@ -30,24 +33,39 @@ bool IsAcceptableCodeBoxText(std::string_view text, char decimalSeparator)
 
 std::string CodeBoxText(unsigned char code) { return std::to_string(static_cast<int>(code)); }
 
-std::optional<std::string> FontSizeActionCode(std::string_view sizeText)
+std::optional<std::string> FontSizeActionCode(std::string_view sizeText, char decimalSeparator)
 {
-    const std::optional<int> size = LeadingInt16(sizeText);
-    if (!size || *size < MinEditorFontSize || *size > MaxEditorFontSize)
+    // "12,5" typed in a comma locale is the fraction it looks like, not 12.
+    std::string text(sizeText);
+    if (const std::size_t separator = text.find(decimalSeparator); separator != std::string::npos)
+        text[separator] = '.';
+    double size = 0;
+    try {
+        size = LeadingNumber(text);
+    } catch (const OverflowError&) {
         return std::nullopt;
-    return std::to_string(*size);
+    }
+    // Refused rather than rounded: what the rule stores is the size the user typed.
+    if (!(size >= MinEditorFontSize && size <= MaxEditorFontSize) || size != std::trunc(size))
+        return std::nullopt;
+    return std::to_string(static_cast<int>(size));
 }
 
 int PreselectedAction(const ActionTableType& table, const std::string& actionCode, char decimalSeparator)
 {
     if (IsNumeric(actionCode, decimalSeparator))
         return FontSizeActionIndex;
-    int found = -1;
+    const std::string lower = LowerAscii(actionCode);
+    int exact = -1;
+    int anyCase = -1;
     for (int i = 0; i < static_cast<int>(table.size()); ++i) {
-        if (table[static_cast<std::size_t>(i)].Code == actionCode)
-            found = i;
+        const std::string& code = table[static_cast<std::size_t>(i)].Code;
+        if (code == actionCode)
+            exact = i;
+        if (LowerAscii(code) == lower)
+            anyCase = i;
     }
-    return found >= 0 ? found : UnknownActionPreselection;
+    return exact >= 0 ? exact : anyCase;
 }
 
 std::optional<ControlChar> BuildControlChar(const ControlCharForm& form, const ActionTableType& table,
@@ -63,15 +81,19 @@ std::optional<ControlChar> BuildControlChar(const ControlCharForm& form, const A
         else
             error = true;
     }
+    const int opened = PreselectedAction(table, form.openedAction, decimalSeparator);
     if (form.actionIndex == FontSizeActionIndex) {
-        if (const std::optional<std::string> size = FontSizeActionCode(form.fontSizeText))
+        if (const std::optional<std::string> size = FontSizeActionCode(form.fontSizeText, decimalSeparator))
             rule.ActionCode = *size;
         else
             error = true;
     } else if (form.actionIndex > 0 && form.actionIndex < static_cast<int>(table.size())) {
-        rule.ActionCode = table[static_cast<std::size_t>(form.actionIndex)].Code;
+        rule.ActionCode = form.actionIndex == opened ? form.openedAction
+                                                     : table[static_cast<std::size_t>(form.actionIndex)].Code;
+    } else if (form.actionIndex < 0 && opened < 0) {
+        // An unknown code opens with no entry selected; without a choice it stays as it was.
+        rule.ActionCode = form.openedAction;
     } else {
-        // No entry selected: there is no action to store.
         error = true;
     }
     if (error)

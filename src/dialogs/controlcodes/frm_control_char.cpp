@@ -188,6 +188,7 @@ void frmControlChar::cmdOkClick()
         form.codes[i] = codASCII_[i]->text().toStdString();
     form.actionIndex = selAction_->currentIndex() >= 0 ? selAction_->currentData().toInt() : -1;
     form.fontSizeText = selFontSize_->currentText().toStdString();
+    form.openedAction = tmpAction;
 
     const std::optional<ControlChar> rule = BuildControlChar(form, actionTable_, DecimalSeparator());
     if (!rule) {
