@@ -583,6 +583,26 @@ private Q_SLOTS:
         QCOMPARE(Size(dialog)->currentText(), QStringLiteral("12"));
     }
 
+    // The size box keeps what is typed, without completing it from the list; Enter after typing
+    // presses OK at once.
+    void sizeBoxTakesWhatIsTyped()
+    {
+        frmControlChar dialog;
+        Open(dialog, Bytes({27}), "12");
+        Size(dialog)->setFocus();
+        Size(dialog)->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), "1");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(Size(dialog)->currentText(), QStringLiteral("1"));
+
+        Size(dialog)->setFocus();
+        Size(dialog)->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), "4");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.tmpAction, std::string("4"));
+    }
+
     void enterPressesOk()
     {
         frmControlChar dialog;

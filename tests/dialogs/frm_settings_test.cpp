@@ -574,6 +574,41 @@ private Q_SLOTS:
         SetMousePointer(MousePointer::Default);
     }
 
+    // The size box keeps what is typed, without completing it from the list; Enter after typing
+    // presses Rendben at once.
+    void sizeBoxTakesWhatIsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("1 then Tab") << "1" << int(Qt::Key_Tab) << QByteArray("1");
+        QTest::newRow("4 then Enter") << "4" << int(Qt::Key_Return) << QByteArray("4");
+    }
+    void sizeBoxTakesWhatIsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QByteArray, line);
+        SettingsDialogRig rig;
+        auto dialog = rig.Open();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QComboBox* size = Control<QComboBox>(*dialog, "selFontSize");
+        size->setFocus(Qt::TabFocusReason);
+        size->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        if (key == Qt::Key_Tab) {
+            QCOMPARE(size->currentText(), typed);
+            QVERIFY(dialog->isVisible());
+            Control<QPushButton>(*dialog, "cmdOk")->click();
+        }
+        SetMousePointer(MousePointer::Default);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(rig.settingsBytes().split('\n').value(2), line + "\r");
+    }
+
     // The entry point the main window's settings command calls: the real printers' names, the
     // dialog modal over the main window, and the icon's tip refreshed after Rendben.
     void openedFromTheMainWindow()

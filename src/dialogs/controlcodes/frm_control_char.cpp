@@ -69,6 +69,8 @@ frmControlChar::frmControlChar(QWidget* parent, const ActionTableType& actionTab
     selFontSize_->setEditable(true);
     // The typed size is only read on OK; Enter must not add it to the list.
     selFontSize_->setInsertPolicy(QComboBox::NoInsert);
+    // The size is what the user types: "1" stays 1 rather than being completed to "10" from the list.
+    selFontSize_->setCompleter(nullptr);
     Place(selFontSize_, 1200, 720, 3615, 315);
 
     frm_[1] = new QGroupBox(QStringLiteral("ASCII kódok"), this);

@@ -53,6 +53,8 @@ void frmSettings::BuildControls()
     selFontSize = Named(new QComboBox(frm[1]), "selFontSize");
     selFontSize->setEditable(true);
     selFontSize->setInsertPolicy(QComboBox::NoInsert);
+    // The size is what the user types: "1" stays 1 rather than being completed to "10" from the list.
+    selFontSize->setCompleter(nullptr);
     auto* fontLayout = new QHBoxLayout(frm[1]);
     fontLayout->addWidget(selFont, 3);
     fontLayout->addWidget(selFontSize, 1);
