@@ -561,17 +561,44 @@ private Q_SLOTS:
         SetMousePointer(MousePointer::Default);
     }
 
-    void enterPressesRendben()
+    // Enter presses the focused button; from any other control it presses Rendben.
+    void enterPressesTheFocusedButton_data()
     {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("file name") << "selFileName" << "saved";
+        QTest::newRow("check box") << "AutoStart" << "saved";
+        QTest::newRow("Rendben") << "cmdOk" << "saved";
+        QTest::newRow("Mégsem") << "cmdCancel" << "cancelled";
+        QTest::newRow("folder ...") << "selPath" << "folder chooser";
+        QTest::newRow("logo ...") << "CMDLogo" << "picture chooser";
+    }
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(QString, focus);
+        QFETCH(QString, outcome);
         SettingsDialogRig rig;
+        const QByteArray before = rig.settingsBytes();
         auto dialog = rig.Open();
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         Retype(Edit(*dialog, "selFileName"), "enter.txt");
-        QTest::keyClick(Edit(*dialog, "selFileName"), Qt::Key_Return);
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(rig.global.settings.SpoolFileName, std::string("enter.txt"));
+        QWidget* focused = dialog->findChild<QWidget*>(focus);
+        focused->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), focused);
+        QTest::keyClick(focused, Qt::Key_Return);
         SetMousePointer(MousePointer::Default);
+
+        const QString happened = dialog->isVisible()  ? QString(rig.chooser->folderCalls ? "folder chooser"
+                                                                : rig.chooser->fileCalls ? "picture chooser"
+                                                                                         : "nothing")
+                               : dialog->result() == QDialog::Accepted ? QStringLiteral("saved")
+                                                                        : QStringLiteral("cancelled");
+        QCOMPARE(happened, outcome);
+        QCOMPARE(rig.chooser->folderCalls + rig.chooser->fileCalls, outcome.endsWith("chooser") ? 1 : 0);
+        QCOMPARE(rig.settingsBytes().contains("\"enter.txt\""), outcome == "saved");
+        if (outcome != "saved")
+            QCOMPARE(rig.settingsBytes(), before);
     }
 
     // The size box keeps what is typed, without completing it from the list; Enter after typing

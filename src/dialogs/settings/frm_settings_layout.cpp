@@ -30,7 +30,6 @@ QLabel* Caption(QWidget* parent, const char* name, const QString& text)
 QPushButton* BrowseButton(QWidget* parent, const char* name)
 {
     QPushButton* button = Named(new QPushButton(QStringLiteral("..."), parent), name);
-    button->setAutoDefault(false);
     button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
     return button;
 }
@@ -106,7 +105,8 @@ void frmSettings::BuildControls()
     cmdOk = Named(new QPushButton(QStringLiteral("Rendben"), this), "cmdOk");
     cmdOk->setDefault(true);
     cmdCancel = Named(new QPushButton(QStringLiteral("Mégsem"), this), "cmdCancel");
-    cmdCancel->setAutoDefault(false);
+    // Every button keeps Qt's auto-default: Enter presses the focused button (Mégsem cancels, "..."
+    // opens its chooser), and Rendben takes Enter from the other controls.
 
     // Five characters fit in the short number fields.
     const int shortWidth = selInterval->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 14;
