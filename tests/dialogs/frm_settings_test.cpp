@@ -38,6 +38,12 @@ const QString FontSizeRefused =
 const QString FileNameRefused = QStringLiteral("HIBA !!!\r\n\r\nÉrvénytelen file név.");
 const QString IntervalRefused = QStringLiteral("Hiba !!!\r\n\r\nNem megengedett érték. A változtatás nem mentődött");
 const QString MarginRefused = QStringLiteral("HIBA !!!\r\n\r\nNem megengedett érték.");
+QString Unstorable(const char* caption)
+{
+    return QStringLiteral("HIBA !!!\r\n\r\nA \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak "
+                          "tárolni. A mező régi értéke maradt.")
+        .arg(QString::fromUtf8(caption));
+}
 const QLocale Hungarian(QLocale::Hungarian, QLocale::Hungary);
 
 template <typename Widget>
@@ -304,10 +310,13 @@ private Q_SLOTS:
         rig.chooser->fileAnswer = QStringLiteral("/home/Éva/Képek/cég logó.jpg");
         Control<QPushButton>(*dialog, "CMDLogo")->click();
         QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
-        // A name the settings file could not store is not taken.
+        // A name the settings file could not store is not taken, and the user is told.
+        QVERIFY(MessageBox::Calls().empty());
         rig.chooser->fileAnswer = QStringLiteral("/home/日本/logo.gif");
         Control<QPushButton>(*dialog, "CMDLogo")->click();
         QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
+        QCOMPARE(Messages(), QStringList{M(Title, Unstorable("Logo File"))});
+        MessageBox::ClearCalls();
         Control<QPushButton>(*dialog, "cmdOk")->click();
         QCOMPARE(rig.global.settings.LogoFile, AnsiCodePage().FromUtf8("/home/Éva/Képek/cég logó.jpg"));
         QVERIFY(rig.settingsBytes().contains("\"/home/\xc9va/K\xe9pek/c\xe9g log\xf3.jpg\"\r\n"));
@@ -333,9 +342,7 @@ private Q_SLOTS:
         rig.chooser->folderAnswer = QUrl::fromLocalFile(QStringLiteral("/srv/日本"));
         Control<QPushButton>(*dialog, "selPath")->click();
         QCOMPARE(path->text(), QStringLiteral("/srv/Nyomtatási sor/őszi mappa/"));
-        QCOMPARE(MessageBox::Calls().size(), std::size_t(1));
-        QCOMPARE(MessageBox::Calls().back().title, Title);
-        QVERIFY(MessageBox::Calls().back().text.startsWith("HIBA !!!\r\n\r\n"));
+        QCOMPARE(Messages(), QStringList{M(Title, Unstorable("Könyvtár neve"))});
 
         MessageBox::ClearCalls();
         Control<QPushButton>(*dialog, "cmdOk")->click();
@@ -634,6 +641,60 @@ private Q_SLOTS:
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(rig.settingsBytes().split('\n').value(2), line + "\r");
+    }
+
+    // A name the settings file's code page cannot hold is refused with a message naming the field,
+    // and the old value stays: stored as "?" it would mean something else.
+    void unstorableNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("file name refused") << "selFileName" << "日本.txt" << Unstorable("File neve") << 6
+                                           << QByteArray("\"text.txt\"");
+        QTest::newRow("file name accepted") << "selFileName" << "ő?.txt" << QString() << 6 << QByteArray("\"\xf5?.txt\"");
+        QTest::newRow("logo file accepted") << "TxtLogoFile" << "/képek/€ü™" << QString() << 7
+                                           << QByteArray("\"/k\xe9pek/\x80\xfc\x99\"");
+        QTest::newRow("logo file refused") << "TxtLogoFile" << "/képek/ĉ.bmp" << Unstorable("Logo File") << 7
+                                            << QByteArray("\"/old.bmp\"");
+        QTest::newRow("logo condition refused") << "TxtLogoFelt" << "Számla №" << Unstorable("Logo Feltétel") << 8
+                                                << QByteArray("\"OLD\"");
+        QTest::newRow("logo condition accepted") << "TxtLogoFelt" << "Számla" << QString() << 8
+                                                 << QByteArray("\"Sz\xe1mla\"");
+    }
+    void unstorableNamesAreRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QFETCH(int, line);
+        QFETCH(QByteArray, stored);
+        SettingsDialogRig rig;
+        rig.global.settings.LogoFile = "/old.bmp";
+        rig.global.settings.LogoCondition = "OLD";
+        auto dialog = rig.Open();
+        Retype(Edit(*dialog, qPrintable(field)), text);
+        QCOMPARE(Edit(*dialog, qPrintable(field))->text(), text);
+        MessageBox::ClearCalls();
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        SetMousePointer(MousePointer::Default);
+        QCOMPARE(Messages(), message.isEmpty() ? QStringList() : QStringList{M(Title, message)});
+        QCOMPARE(rig.settingsBytes().split('\n').value(line), stored + "\r");
+    }
+
+    // A value the code page leaves undefined survives a commit that does not touch it.
+    void untouchedNamesKeepTheirBytes()
+    {
+        SettingsDialogRig rig;
+        rig.global.settings.SpoolFileName = "a\x81.txt"; // no character in code page 1250
+        rig.global.settings.LogoCondition = "\x98";
+        auto dialog = rig.Open();
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        SetMousePointer(MousePointer::Default);
+        QCOMPARE(Messages(), QStringList());
+        QVERIFY(rig.settingsBytes().contains("\r\n\"a\x81.txt\"\r\n\"\"\r\n\"\x98\"\r\n"));
     }
 
     // The entry point the main window's settings command calls: the real printers' names, the

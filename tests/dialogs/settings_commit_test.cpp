@@ -227,6 +227,43 @@ private Q_SLOTS:
         QCOMPARE(rules.ControlChars.size(), std::size_t(1));
     }
 
+    // Names the code page cannot hold are refused at their own step, each keeping its old value;
+    // the other fields are stored all the same.
+    void unstorableNamesRefusedInCommitOrder()
+    {
+        Settings s = PreviousSettings();
+        Rules rules;
+        SettingsForm form = AcceptableForm();
+        form.SpoolFolder.reset();
+        form.LogoFile.reset();
+        form.LogoCondition.reset();
+        form.SpoolFileName.reset();
+        form.FontSize = "0";
+        std::vector<Refusal> refused;
+        StoreSettingsForm(form, {ControlChar{}}, '.', s, rules, [&](Refusal r) { refused.push_back(r); });
+        QCOMPARE(refused, (std::vector<Refusal>{Refusal::UnstorableFolder, Refusal::UnstorableLogoFile,
+                                                Refusal::UnstorableLogoCondition, Refusal::FontSize,
+                                                Refusal::UnstorableFileName}));
+        QCOMPARE(s.SpoolFolder, std::string("/old/"));
+        QCOMPARE(s.LogoFile, std::string("/old.bmp"));
+        QCOMPARE(s.LogoCondition, std::string("OLD"));
+        QCOMPARE(s.SpoolFileName, std::string("old.txt"));
+        QCOMPARE(s.PrinterName, std::string("Laser"));
+        QCOMPARE(s.PollInterval, 3000);
+
+        // Each message names its field by the caption the user sees.
+        const std::pair<Refusal, const char*> captions[] = {{Refusal::UnstorableFolder, "\"Könyvtár neve\""},
+                                                            {Refusal::UnstorableLogoFile, "\"Logo File\""},
+                                                            {Refusal::UnstorableLogoCondition, "\"Logo Feltétel\""},
+                                                            {Refusal::UnstorableFileName, "\"File neve\""}};
+        for (const auto& [field, caption] : captions) {
+            const RefusalText message = RefusalMessage(field);
+            QCOMPARE(QString::fromUtf8(message.Title), QStringLiteral("Orvalinó - Beállítások"));
+            QCOMPARE(QString::fromUtf8(message.FirstLine), QStringLiteral("HIBA !!!"));
+            QVERIFY2(QString::fromUtf8(message.Text).contains(QString::fromUtf8(caption)), message.Text);
+        }
+    }
+
     void emptySelectionsAndBlankNamesAreStored()
     {
         Settings s = PreviousSettings();

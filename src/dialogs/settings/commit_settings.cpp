@@ -72,6 +72,22 @@ RefusalText RefusalMessage(Refusal field)
         return {"Orvalinó - Beállítások", "Hiba !!!", "Nem megengedett érték. A változtatás nem mentődött"};
     case Refusal::Margin:
         return {"Orvalin - settings", "HIBA !!!", "Nem megengedett érték."};
+    case Refusal::UnstorableFolder:
+        return {"Orvalinó - Beállítások", "HIBA !!!",
+                "A \"Könyvtár neve\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                "A mező régi értéke maradt."};
+    case Refusal::UnstorableLogoFile:
+        return {"Orvalinó - Beállítások", "HIBA !!!",
+                "A \"Logo File\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                "A mező régi értéke maradt."};
+    case Refusal::UnstorableLogoCondition:
+        return {"Orvalinó - Beállítások", "HIBA !!!",
+                "A \"Logo Feltétel\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                "A mező régi értéke maradt."};
+    case Refusal::UnstorableFileName:
+        return {"Orvalinó - Beállítások", "HIBA !!!",
+                "A \"File neve\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                "A mező régi értéke maradt."};
     }
     return {"", "", ""};
 }
@@ -140,25 +156,32 @@ void StoreSettingsForm(const SettingsForm& form, const std::vector<ControlChar>&
     if (workingCodes.size() > 1)
         rules.ControlChars.insert(rules.ControlChars.end(), workingCodes.begin() + 1, workingCodes.end());
 
+    const auto storeName = [&refuse](const std::optional<std::string>& text, std::string& setting, Refusal field) {
+        if (text)
+            setting = *text;
+        else
+            refuse(field);
+    };
+
     settings.PrinterName = form.PrinterName;
     settings.FontName = form.FontName;
-    settings.SpoolFolder = form.SpoolFolder;
-    settings.LogoFile = form.LogoFile;
+    storeName(form.SpoolFolder, settings.SpoolFolder, Refusal::UnstorableFolder);
+    storeName(form.LogoFile, settings.LogoFile, Refusal::UnstorableLogoFile);
     if (const std::optional<float> x = LogoPosition(form.LogoX))
         settings.LogoX = *x;
     if (const std::optional<float> y = LogoPosition(form.LogoY))
         settings.LogoY = *y;
-    settings.LogoCondition = form.LogoCondition;
+    storeName(form.LogoCondition, settings.LogoCondition, Refusal::UnstorableLogoCondition);
 
     if (const std::optional<std::int16_t> size = AcceptedFontSize(form.FontSize))
         settings.FontSize = *size;
     else
         refuse(Refusal::FontSize);
 
-    if (form.SpoolFileName.empty())
+    if (form.SpoolFileName && form.SpoolFileName->empty())
         refuse(Refusal::FileName);
     else
-        settings.SpoolFileName = form.SpoolFileName;
+        storeName(form.SpoolFileName, settings.SpoolFileName, Refusal::UnstorableFileName);
 
     if (const std::optional<std::int32_t> interval = AcceptedPollInterval(form.PollInterval, decimalSeparator))
         settings.PollInterval = *interval;

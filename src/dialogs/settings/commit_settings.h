@@ -11,23 +11,36 @@
 #include <string>
 #include <vector>
 
-// The texts of the dialog's controls when Rendben is pressed, in the ANSI code page.
+// The texts of the dialog's controls when Rendben is pressed, in the ANSI code page. A name the
+// code page cannot hold is nothing: stored as "?" it would change meaning (a file name would
+// become a wildcard), so it is refused instead.
 struct SettingsForm {
-    std::string PrinterName;   // selPrinter; empty when no entry is selected
-    std::string FontName;      // selFont; empty when no entry is selected
-    std::string FontSize;      // selFontSize
-    std::string SpoolFileName; // selFileName
-    std::string SpoolFolder;   // lblPath
-    std::string PollInterval;  // selInterval
-    std::string LeftMargin;    // selLeftMargin
-    std::string LogoFile;      // TxtLogoFile
-    std::string LogoCondition; // TxtLogoFelt
-    std::string LogoX;         // TxtKepX
-    std::string LogoY;         // TxtKepY
+    std::string PrinterName;                  // selPrinter; empty when no entry is selected
+    std::string FontName;                     // selFont; empty when no entry is selected
+    std::string FontSize;                     // selFontSize
+    std::optional<std::string> SpoolFileName; // selFileName
+    std::optional<std::string> SpoolFolder;   // lblPath
+    std::string PollInterval;                 // selInterval
+    std::string LeftMargin;                   // selLeftMargin
+    std::optional<std::string> LogoFile;      // TxtLogoFile
+    std::optional<std::string> LogoCondition; // TxtLogoFelt
+    std::string LogoX;                        // TxtKepX
+    std::string LogoY;                        // TxtKepY
 };
 
-// The checked fields, in the order their messages appear.
-enum class Refusal { FontSize, FileName, Interval, Margin };
+// The refused fields. A text the code page cannot hold is refused at its field's step, so the
+// messages come in the committing order: folder, logo file, logo condition, font size, file name,
+// interval, margin.
+enum class Refusal {
+    FontSize,
+    FileName,
+    Interval,
+    Margin,
+    UnstorableFolder,
+    UnstorableLogoFile,
+    UnstorableLogoCondition,
+    UnstorableFileName,
+};
 
 // The message of a refused field: title, first line and text (UTF-8).
 struct RefusalText {
@@ -50,7 +63,7 @@ std::optional<double> AcceptedLeftMargin(const std::string& text, char decimalSe
 std::optional<float> LogoPosition(const std::string& text);
 
 // Copies workingCodes (element 0 the placeholder) into rules.ControlChars and the form into
-// settings in the committing order: the unchecked values, then font size, file name, interval and
-// margin. A refused field keeps its value and calls refused at its step.
+// settings in the committing order: the names and logo positions, then font size, file name,
+// interval and margin. A refused field keeps its value and calls refused at its step.
 void StoreSettingsForm(const SettingsForm& form, const std::vector<ControlChar>& workingCodes, char decimalSeparator,
                        Settings& settings, Rules& rules, const std::function<void(Refusal)>& refused);

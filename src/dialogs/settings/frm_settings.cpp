@@ -49,6 +49,18 @@ void SelectExactly(QComboBox& list, const QString& value)
     }
 }
 
+// A name field's value in the ANSI code page: the stored bytes themselves while the text is as
+// loaded (a byte the code page leaves undefined survives a commit), nothing when the code page
+// cannot hold what was typed.
+std::optional<std::string> StorableText(const QString& text, const std::string& stored)
+{
+    if (text == FromAnsi(stored))
+        return stored;
+    if (!AnsiCanHold(text))
+        return std::nullopt;
+    return ToAnsi(text);
+}
+
 // Loaded text is never cut: the typing limit grows to fit a longer stored value.
 void SetShortField(QLineEdit& field, const QString& text)
 {
@@ -157,8 +169,12 @@ void frmSettings::CMDLogo_Click()
     std::optional<QString> chosen;
     if (env_.Chooser)
         chosen = env_.Chooser->OpenFile(this, QStringLiteral("Pictures (*.bmp *.jpg *.gif)"));
-    // A cancel, or a name the settings file could not store, keeps the old text.
-    TxtLogoFile->setText(chosen && AnsiCanHold(*chosen) ? *chosen : remembered);
+    // A cancel, or a name the settings file could not store, keeps the old text; the latter says so.
+    if (chosen && !AnsiCanHold(*chosen)) {
+        ShowRefusal(Refusal::UnstorableLogoFile);
+        chosen.reset();
+    }
+    TxtLogoFile->setText(chosen ? *chosen : remembered);
 }
 
 void frmSettings::selPath_Click()
@@ -174,10 +190,7 @@ void frmSettings::selPath_Click()
             lblPath->setToolTip(lblPath->text());
         }
     } catch (const OrvalinError&) {
-        MessageBox::Show(this, DialogTitle,
-                         Prompt("HIBA !!!", QStringLiteral("A könyvtár nevében olyan betű van, amelyet a "
-                                                           "beállítások nem tudnak tárolni. A könyvtár nem változott.")),
-                         MessageBox::Icon::Critical);
+        ShowRefusal(Refusal::UnstorableFolder);
     }
 }
 
@@ -212,12 +225,13 @@ void frmSettings::CommitSettings()
     form.PrinterName = ToAnsi(selPrinter->currentIndex() < 0 ? QString() : selPrinter->currentText());
     form.FontName = ToAnsi(selFont->currentIndex() < 0 ? QString() : selFont->currentText());
     form.FontSize = ToAnsi(selFontSize->currentText());
-    form.SpoolFileName = ToAnsi(selFileName->text());
-    form.SpoolFolder = ToAnsi(lblPath->text());
+    const Settings& old = global_.settings;
+    form.SpoolFileName = StorableText(selFileName->text(), old.SpoolFileName);
+    form.SpoolFolder = StorableText(lblPath->text(), old.SpoolFolder);
     form.PollInterval = ToAnsi(selInterval->text());
     form.LeftMargin = ToAnsi(selLeftMargin->text());
-    form.LogoFile = ToAnsi(TxtLogoFile->text());
-    form.LogoCondition = ToAnsi(TxtLogoFelt->text());
+    form.LogoFile = StorableText(TxtLogoFile->text(), old.LogoFile);
+    form.LogoCondition = StorableText(TxtLogoFelt->text(), old.LogoCondition);
     form.LogoX = ToAnsi(TxtKepX->text());
     form.LogoY = ToAnsi(TxtKepY->text());
     StoreSettingsForm(form, WorkingCodes_, Separator(), global_.settings, global_.rules,
