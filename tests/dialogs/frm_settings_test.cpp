@@ -12,6 +12,7 @@
 #include "shell/tray_icon.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -695,6 +696,27 @@ private Q_SLOTS:
         SetMousePointer(MousePointer::Default);
         QCOMPARE(Messages(), QStringList());
         QVERIFY(rig.settingsBytes().contains("\r\n\"a\x81.txt\"\r\n\"\"\r\n\"\x98\"\r\n"));
+    }
+
+    // Pasted line breaks never reach a one-line field, so the saved file always reads back.
+    void pastedLineBreaksAreDropped()
+    {
+        SettingsDialogRig rig;
+        auto dialog = rig.Open();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QLineEdit* condition = Edit(*dialog, "TxtLogoFelt");
+        QApplication::clipboard()->setText(QStringLiteral("SZÁMLA\r\nMÁSOLAT\n"));
+        condition->setFocus();
+        QTest::keyClick(condition, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(condition->text(), QStringLiteral("SZÁMLAMÁSOLAT"));
+        QCOMPARE(condition->cursorPosition(), 13);
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        SetMousePointer(MousePointer::Default);
+
+        Global loaded;
+        LoadSettings(rig.global.SettingsFile, loaded.settings, loaded.rules, SettingsEnvironment{});
+        QCOMPARE(loaded.settings.LogoCondition, AnsiCodePage().FromUtf8("SZÁMLAMÁSOLAT"));
     }
 
     // The entry point the main window's settings command calls: the real printers' names, the

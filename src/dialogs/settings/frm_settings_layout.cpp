@@ -2,6 +2,8 @@
 // them, the two buttons stacked at the bottom right. Object names are the control names.
 #include "frm_settings.h"
 
+#include "single_line.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -107,6 +109,10 @@ void frmSettings::BuildControls()
     cmdCancel = Named(new QPushButton(QStringLiteral("Mégsem"), this), "cmdCancel");
     // Every button keeps Qt's auto-default: Enter presses the focused button (Mégsem cancels, "..."
     // opens its chooser), and Rendben takes Enter from the other controls.
+
+    for (QLineEdit* field : {selFileName, selLeftMargin, selInterval, TxtLogoFile, TxtLogoFelt, TxtKepX, TxtKepY,
+                             selFontSize->lineEdit()})
+        KeepSingleLine(*field);
 
     // Five characters fit in the short number fields.
     const int shortWidth = selInterval->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 14;
