@@ -317,6 +317,11 @@ private Q_SLOTS:
         Control<QPushButton>(*dialog, "CMDLogo")->click();
         QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
         QCOMPARE(Messages(), QStringList{M(Title, Unstorable("Logo File"))});
+        // So is a line break, which Linux allows in a name and would end the value's line.
+        rig.chooser->fileAnswer = QStringLiteral("/home/két\nsor.bmp");
+        Control<QPushButton>(*dialog, "CMDLogo")->click();
+        QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
+        QCOMPARE(Messages().size(), 2);
         MessageBox::ClearCalls();
         Control<QPushButton>(*dialog, "cmdOk")->click();
         QCOMPARE(rig.global.settings.LogoFile, AnsiCodePage().FromUtf8("/home/Éva/Képek/cég logó.jpg"));
@@ -344,6 +349,10 @@ private Q_SLOTS:
         Control<QPushButton>(*dialog, "selPath")->click();
         QCOMPARE(path->text(), QStringLiteral("/srv/Nyomtatási sor/őszi mappa/"));
         QCOMPARE(Messages(), QStringList{M(Title, Unstorable("Könyvtár neve"))});
+        rig.chooser->folderAnswer = QUrl::fromLocalFile(QStringLiteral("/srv/két\nsor"));
+        Control<QPushButton>(*dialog, "selPath")->click();
+        QCOMPARE(path->text(), QStringLiteral("/srv/Nyomtatási sor/őszi mappa/"));
+        QCOMPARE(Messages().size(), 2);
 
         MessageBox::ClearCalls();
         Control<QPushButton>(*dialog, "cmdOk")->click();

@@ -49,14 +49,22 @@ void SelectExactly(QComboBox& list, const QString& value)
     }
 }
 
+// Whether the settings file can hold a name: every character in the code page, and no line
+// break, which would end the value's line (a folder or file name may hold one on Linux).
+bool SettingsCanHold(const QString& text)
+{
+    return AnsiCanHold(text) && !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))
+           && !text.contains(QChar(0));
+}
+
 // A name field's value in the ANSI code page: the stored bytes themselves while the text is as
-// loaded (a byte the code page leaves undefined survives a commit), nothing when the code page
-// cannot hold what was typed.
+// loaded (a byte the code page leaves undefined survives a commit), nothing when the settings
+// file cannot hold what was typed or chosen.
 std::optional<std::string> StorableText(const QString& text, const std::string& stored)
 {
     if (text == FromAnsi(stored))
         return stored;
-    if (!AnsiCanHold(text))
+    if (!SettingsCanHold(text))
         return std::nullopt;
     return ToAnsi(text);
 }
@@ -170,7 +178,7 @@ void frmSettings::CMDLogo_Click()
     if (env_.Chooser)
         chosen = env_.Chooser->OpenFile(this, QStringLiteral("Pictures (*.bmp *.jpg *.gif)"));
     // A cancel, or a name the settings file could not store, keeps the old text; the latter says so.
-    if (chosen && !AnsiCanHold(*chosen)) {
+    if (chosen && !SettingsCanHold(*chosen)) {
         ShowRefusal(Refusal::UnstorableLogoFile);
         chosen.reset();
     }
@@ -185,7 +193,9 @@ void frmSettings::selPath_Click()
         const std::optional<std::string> folder =
             BrowseFolder(this, QStringLiteral("Adja meg az útvonalat ahova a file-t menteni akarja:"),
                          ToAnsi(lblPath->text()), *env_.Chooser);
-        if (folder) {
+        if (folder && folder->find_first_of("\r\n") != std::string::npos) {
+            ShowRefusal(Refusal::UnstorableFolder);
+        } else if (folder) {
             lblPath->setText(FromAnsi(*folder));
             lblPath->setToolTip(lblPath->text());
         }
