@@ -31,6 +31,7 @@ TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canva
         if (controlChars[i].AsciiCode.empty())
             continue;
         rules_.push_back(Compile(controlChars[i], global.rules.ActionTable));
+        rules_.back().index = i;
     }
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         auto first = static_cast<unsigned char>(rules_[i].trigger.front());
@@ -156,6 +157,15 @@ bool TextInterpreter::FindTrigger(std::string_view rest, std::size_t& position, 
         }
     }
     return false;
+}
+
+bool TextInterpreter::FindRule(std::string_view rest, std::size_t& position, std::size_t& ruleIndex) const
+{
+    const CompiledRule* rule = nullptr;
+    if (!FindTrigger(rest, position, rule))
+        return false;
+    ruleIndex = rule->index;
+    return true;
 }
 
 std::string_view TextInterpreter::PrintUpToNextCode(std::string_view rest)

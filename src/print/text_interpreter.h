@@ -49,6 +49,10 @@ public:
     // Draws text at the pen without a line end; an empty text draws nothing.
     void PrintText(std::string_view text);
 
+    // The first trigger in rest as PrintUpToNextCode finds it: its position and the index of its
+    // rule in ControlChars. False when rest holds none.
+    bool FindRule(std::string_view rest, std::size_t& position, std::size_t& ruleIndex) const;
+
 private:
     enum class Action : std::uint8_t {
         Ignore, PageBreak, Tab, Orientation, BeginBold, EndBold, BeginItalic, EndItalic,
@@ -59,6 +63,7 @@ private:
         std::string trigger;
         Action action = Action::Ignore;
         double value = 0; // the selector of a line-height action, the points of a font size
+        std::size_t index = 0; // the rule's place in ControlChars
     };
     static CompiledRule Compile(const ControlChar& rule, const ActionTableType& table);
 
