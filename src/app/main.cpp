@@ -3,16 +3,32 @@
 #include "platform/qt_translations.h"
 #include "settings/global.h"
 #include "shell/desktop.h"
+#include "shell/explain_command.h"
 #include "shell/frm_main.h"
 #include "shell/termination_signals.h"
 
 #include <QApplication>
 #include <QLocale>
 
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
 int main(int argc, char* argv[])
 {
-    UseOffscreenPlatformWithoutDisplay();
+    if (argc >= 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("orvalin %s\n", ORVALIN_VERSION);
+        return 0;
+    }
+    const std::optional<std::string> explainFile = ExplainArgument(argc, argv);
+    if (explainFile)
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen")); // a report on standard output needs no display
+    else
+        UseOffscreenPlatformWithoutDisplay();
     QApplication app(argc, argv);
+    if (explainFile)
+        return ExplainCommand(*explainFile);
     LoadQtTranslations(QLocale::system());
     QApplication::setQuitOnLastWindowClosed(false); // the hidden window and the tray keep it alive
 

@@ -1,0 +1,78 @@
+#include "explain_command.h"
+
+#include "common/errors.h"
+#include "platform/code_pages.h"
+#include "platform/fonts.h"
+#include "platform/paths.h"
+#include "platform/program_folder.h"
+#include "print/spool_report.h"
+#include "print/surface/qt_surface.h"
+#include "settings/settings_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+void LoadCurrentSettings(Global& global)
+{
+    global.SettingsFile = SettingsFolderFor(ProgramFolder()) / SettingsFileName;
+    SettingsEnvironment env;
+    env.MakeDefaults = [] {
+        return SettingsDefaults{SystemDefaultDeviceName(), DefaultFontFamily(),
+                                ToAnsi(QDir::homePath() + QStringLiteral("/Spool/"))};
+    };
+    env.FileExists = [](const std::string& path) { return !DirectorySearch(path).empty(); };
+    env.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    LoadSettings(global.SettingsFile, global.settings, global.rules, env);
+    // As at start-up: a picture that cannot be loaded switches the logo off.
+    if (global.settings.LogoEnabled && !QImageReader(FromAnsi(global.settings.LogoFile)).canRead())
+        global.settings.LogoEnabled = false;
+}
+
+// A counting printer with the page of the printer the settings name.
+CountingPrinter CountingPrinterFor(const Settings& settings)
+{
+    const std::unique_ptr<PrintersCollection> printers = MakeSystemPrinters(QDir::tempPath().toStdString());
+    if (settings.PrinterName != DefaultPrinterName)
+        printers->Select(settings.PrinterName);
+    const Printer& printer = printers->Current();
+    const double width = printer.PageWidth();
+    const double height = printer.PageHeight();
+    return CountingPrinter(printer.DeviceName(), std::min(width, height), std::max(width, height));
+}
+
+} // namespace
+
+std::optional<std::string> ExplainArgument(int argc, char* argv[])
+{
+    if (argc < 2 || std::string_view(argv[1]) != "--explain")
+        return std::nullopt;
+    return std::string(argc > 2 ? argv[2] : "");
+}
+
+int ExplainCommand(const std::string& file)
+{
+    if (file.empty()) {
+        std::fprintf(stderr, "orvalin: --explain needs the name of a spool file\n");
+        return 1;
+    }
+    try {
+        Global global;
+        LoadCurrentSettings(global);
+        CountingPrinter printer = CountingPrinterFor(global.settings);
+        std::fputs(("Settings: " + global.SettingsFile.string() + "\n").c_str(), stdout);
+        const std::string report = ExplainSpoolFile(std::filesystem::path(file), "0", global, printer);
+        std::fwrite(report.data(), 1, report.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "orvalin: %s\n", e.what());
+        return 1;
+    }
+}
