@@ -1,5 +1,6 @@
 // Orvalin: prints the spool files that a legacy program drops into a watched folder.
 #include "platform/display.h"
+#include "platform/qt_messages.h"
 #include "platform/qt_translations.h"
 #include "settings/global.h"
 #include "shell/desktop.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[])
         std::printf("orvalin %s\n", ORVALIN_VERSION);
         return 0;
     }
+    FilterQtStartupNotices();
     const std::optional<std::string> explainFile = ExplainArgument(argc, argv);
     if (explainFile)
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen")); // a report on standard output needs no display
