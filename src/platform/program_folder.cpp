@@ -25,3 +25,12 @@ std::filesystem::path SettingsFolderFor(const std::filesystem::path& programFold
     QDir().mkpath(config);
     return std::filesystem::path(config.toStdString());
 }
+
+std::filesystem::path PdfFolderFor(const std::filesystem::path& settingsFolder,
+                                   const std::filesystem::path& programFolder)
+{
+    if (settingsFolder.lexically_normal() == programFolder.lexically_normal())
+        return settingsFolder / "PDF";
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return std::filesystem::path(documents.toStdString()) / "Orvalin";
+}

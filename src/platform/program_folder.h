@@ -11,3 +11,9 @@ std::string ExecutableName();
 // The program's folder when it is writable (a portable install); otherwise the per-user
 // configuration folder ~/.config/orvalin, created when missing.
 std::filesystem::path SettingsFolderFor(const std::filesystem::path& programFolder);
+
+// Where the built-in PDF printer files its documents: the folder "PDF" beside the settings in a
+// portable install (settings in the program's folder), otherwise the user's documents folder,
+// sub-folder "Orvalin", so that an installed program never files documents among its settings.
+std::filesystem::path PdfFolderFor(const std::filesystem::path& settingsFolder,
+                                   const std::filesystem::path& programFolder);

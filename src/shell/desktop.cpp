@@ -1,6 +1,7 @@
 #include "desktop.h"
 
 #include "dialogs/settings/open_settings.h"
+#include "platform/program_folder.h"
 #include "print/logo_picture.h"
 #include "print/print_job.h"
 #include "print/surface/qt_surface.h"
@@ -15,7 +16,7 @@ Desktop::~Desktop() = default;
 PrintersCollection& Desktop::Printers()
 {
     if (!printers_)
-        printers_ = MakeSystemPrinters(global_.SettingsFile.parent_path() / "PDF");
+        printers_ = MakeSystemPrinters(PdfFolderFor(global_.SettingsFile.parent_path(), ProgramFolder()));
     return *printers_;
 }
 

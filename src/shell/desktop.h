@@ -17,8 +17,8 @@ public:
     frmMain::Services Services();
 
 private:
-    // Made on first use: the PDF folder of the built-in printer lies beside the settings file,
-    // which is known only once start-up has loaded the settings.
+    // Made on first use: the PDF folder of the built-in printer depends on where the settings
+    // file is, which is known only once start-up has loaded the settings.
     PrintersCollection& Printers();
     Canvas& PageCanvas();
 

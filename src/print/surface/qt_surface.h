@@ -8,7 +8,7 @@
 #include <string>
 
 // The CUPS destinations (sorted by name) and then the built-in printer, which files each document
-// as a new PDF into pdfFolder (the folder "PDF" beside the settings file; created when missing).
+// as a new PDF into pdfFolder (see PdfFolderFor; created when missing).
 // The current printer starts as the CUPS default, or the built-in printer when CUPS has none.
 std::unique_ptr<PrintersCollection> MakeSystemPrinters(const std::filesystem::path& pdfFolder);
 
