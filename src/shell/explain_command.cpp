@@ -66,8 +66,9 @@ int ExplainCommand(const std::string& file)
         Global global;
         LoadCurrentSettings(global);
         CountingPrinter printer = CountingPrinterFor(global.settings);
-        std::fputs(("Settings: " + global.SettingsFile.string() + "\n").c_str(), stdout);
-        const std::string report = ExplainSpoolFile(std::filesystem::path(file), "0", global, printer);
+        // Written only once whole, so that a file that cannot be read leaves standard output empty.
+        const std::string report = "Settings: " + global.SettingsFile.string() + "\n"
+            + ExplainSpoolFile(std::filesystem::path(file), "0", global, printer);
         std::fwrite(report.data(), 1, report.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     } catch (const std::exception& e) {
