@@ -180,20 +180,28 @@ void TestSpoolReport::overlongLineStopsTheJob()
 void TestSpoolReport::pagesCountOnlyPagesWithOutput_data()
 {
     QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("logo");
     QTest::addColumn<QString>("pages");
-    QTest::newRow("empty file") << QByteArray() << "Pages: 0";
-    QTest::newRow("one line") << QByteArray("text") << "Pages: 1";
-    QTest::newRow("break before any output") << Lines({"\x0c" "first", "second"}) << "Pages: 1";
-    QTest::newRow("two breaks") << Lines({"one\x0c", "two\x0c", "three"}) << "Pages: 3";
-    QTest::newRow("break on the last line prints as a blank") << Lines({"one", "two\x0c"}) << "Pages: 1";
+    QTest::newRow("empty file") << QByteArray() << false << "Pages: 0";
+    QTest::newRow("one line") << QByteArray("text") << false << "Pages: 1";
+    QTest::newRow("break before any output") << Lines({"\x0c" "first", "second"}) << false << "Pages: 1";
+    QTest::newRow("two breaks") << Lines({"one\x0c", "two\x0c", "three"}) << false << "Pages: 3";
+    QTest::newRow("break on the last line prints as a blank") << Lines({"one", "two\x0c"}) << false << "Pages: 1";
+    QTest::newRow("logo page alone") << Lines({"ACME", "two"}) << true << "Pages: 1";
+    QTest::newRow("logo page, then the rest") << Lines({"ACME", "two\x0c", "three"}) << true << "Pages: 2";
+    QTest::newRow("no condition, no logo page") << Lines({"two\x0c", "three"}) << true << "Pages: 2";
 }
 
 void TestSpoolReport::pagesCountOnlyPagesWithOutput()
 {
     QFETCH(QByteArray, file);
+    QFETCH(bool, logo);
     QFETCH(QString, pages);
     ReportRig rig;
     rig.Rule("\x0c", "np");
+    rig.global.settings.LogoFile = logo ? "/nowhere/logo.bmp" : "";
+    rig.global.settings.LogoCondition = "ACME";
+    rig.global.settings.LogoEnabled = logo;
     QCOMPARE(LineStarting(rig.Explain(file), "Pages: "), pages.toStdString());
 }
 
