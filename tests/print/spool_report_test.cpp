@@ -69,6 +69,7 @@ private Q_SLOTS:
     void everySequenceAndItsFate();
     void headDecisions_data();
     void headDecisions();
+    void logoThatCannotBeLoaded();
     void overlongLineStopsTheJob();
     void pagesCountOnlyPagesWithOutput_data();
     void pagesCountOnlyPagesWithOutput();
@@ -162,6 +163,15 @@ void TestSpoolReport::headDecisions()
     const std::string report = rig.Explain(file, orientation.toStdString());
     QCOMPARE(LineStarting(report, "Orientation: "), orientationLine.toStdString());
     QCOMPARE(LineStarting(report, "Logo: "), logoLine.toStdString());
+}
+
+void TestSpoolReport::logoThatCannotBeLoaded()
+{
+    ReportRig rig;
+    rig.global.settings.LogoFile = "/nowhere/logo.bmp";
+    rig.global.settings.LogoCondition = "ACME";
+    rig.global.settings.LogoEnabled = false; // what start-up leaves when the picture cannot be read
+    QCOMPARE(LineStarting(rig.Explain("ACME"), "Logo: "), "Logo: no (the logo file /nowhere/logo.bmp cannot be loaded)");
 }
 
 void TestSpoolReport::overlongLineStopsTheJob()

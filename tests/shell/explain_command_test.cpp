@@ -61,6 +61,20 @@ private Q_SLOTS:
         QVERIFY(!QDir(rig.programFolder + "/PDF").exists()); // nothing printed
     }
 
+    void logoFileThatIsNoPicture()
+    {
+        ExplainRig rig;
+        const QString logo = rig.home.file("logo.bmp");
+        WriteFileBytes(logo, "not a picture");
+        WriteFileBytes(rig.programFolder + "/Orvalin.ini",
+                       TestSettingsBytes("Orvalin PDF", rig.home.path() + "/", "text.txt", 3000, logo));
+        const QString spool = rig.home.file("JOB.TXT");
+        WriteFileBytes(spool, "text");
+        QCOMPARE(rig.Explain({"--explain", spool}), 0);
+        QVERIFY2(rig.run->standardOutput().contains("\nLogo: no (the logo file " + logo + " cannot be loaded)\n"),
+                 qPrintable(rig.run->standardOutput()));
+    }
+
     void unreadableFilesAreErrors_data()
     {
         QTest::addColumn<QStringList>("arguments");
