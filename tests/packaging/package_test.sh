@@ -16,9 +16,11 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "[${SECONDS}s] $*"; }
 # Qt's start-up noise that must not reach the journal.
 chatter='QStandardPaths: |No such signal|propagateSizeHints'
 
+step "making the package"
 "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; fail "cpack could not build the package"; }
 debs=("$work"/out/*.deb)
@@ -40,6 +42,7 @@ for file in ./usr/bin/orvalin ./usr/share/applications/orvalin.desktop \
   grep -qx "$file" <<<"$contents" || fail "the package lacks $file"
 done
 
+step "unpacking it"
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 chmod 755 "$work"
@@ -66,6 +69,7 @@ user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --
       env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 CUPS_SERVER="$work/no-cups.sock" ASAN_OPTIONS=detect_leaks=0)
 as_user() { "${user[@]}" "$@"; }
 
+step "running the installed program"
 [ "$(as_user "$program" --version)" = "orvalin $version" ] || fail "--version: $(as_user "$program" --version)"
 
 (cd "$work/job" && as_user timeout 120 "$program" JOB.TXT) >"$work/oneshot.out" 2>"$work/oneshot.err" ||
@@ -88,6 +92,7 @@ grep -q 'MISSING.TXT' "$work/missing.err" || fail "--explain of a missing file: 
 
 # The user service, run as systemd would: its ExecStart with its Environment, no display, standard
 # input from /dev/null, standard error to the journal (here a file), stopped with its KillSignal.
+step "running the user service"
 unit=$root/usr/lib/systemd/user/orvalin.service
 exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
 [ "$exec_start" = "/usr/bin/orvalin tray" ] || fail "ExecStart=$exec_start"
@@ -114,6 +119,11 @@ for _ in $(seq 300); do
 done
 [ ! -e "$home/Spool/text.txt" ] || { cat "$work/service.err"; fail "the service did not print the spool file"; }
 kill -TERM "$service_pid"
+for _ in $(seq 300); do
+  kill -0 "$service_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$service_pid" 2>/dev/null && { cat "$work/service.err"; fail "the service is still running after SIGTERM"; }
 status=0
 wait "$service_pid" || status=$?
 service_pid=
