@@ -9,9 +9,9 @@
 #include <string>
 
 // The report's text, one finding a line. orientation is the command line's ("0" portrait). The
-// settings and rules of global are used as loaded; its print state and LogoEnabled end as the job
-// leaves them. Nothing is printed and the file is never deleted. Throws OrvalinError when the file
-// cannot be read.
+// settings and rules of global are used as loaded; its print state ends as the job leaves it.
+// Nothing is printed and the file is never deleted. Throws OrvalinError when the file cannot be
+// read.
 std::string ExplainSpoolFile(const std::filesystem::path& file, const std::string& orientation, Global& global,
                              CountingPrinter& printer);
 

@@ -197,6 +197,11 @@ void TestSpoolReport::pagesCountOnlyPagesWithOutput_data()
     QTest::newRow("break before any output") << Lines({"\x0c" "first", "second"}) << false << "Pages: 1";
     QTest::newRow("two breaks") << Lines({"one\x0c", "two\x0c", "three"}) << false << "Pages: 3";
     QTest::newRow("break on the last line prints as a blank") << Lines({"one", "two\x0c"}) << false << "Pages: 1";
+    QByteArray lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "line\r\n";
+    // 70 lines of 1/6 inch fit on the counting printer's A4 page.
+    QTest::newRow("200 lines fill three pages") << lines << false << "Pages: 3";
     QTest::newRow("logo page alone") << Lines({"ACME", "two"}) << true << "Pages: 1";
     QTest::newRow("logo page, then the rest") << Lines({"ACME", "two\x0c", "three"}) << true << "Pages: 2";
     QTest::newRow("no condition, no logo page") << Lines({"two\x0c", "three"}) << true << "Pages: 2";
