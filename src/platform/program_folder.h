@@ -8,8 +8,8 @@
 std::filesystem::path ProgramFolder();
 std::string ExecutableName();
 
-// The program's folder when it is writable (a portable install); otherwise the per-user
-// configuration folder ~/.config/orvalin, created when missing.
+// The program's folder when it is writable (a portable install) and not under /usr; otherwise the
+// per-user configuration folder ~/.config/orvalin, created when missing.
 std::filesystem::path SettingsFolderFor(const std::filesystem::path& programFolder);
 
 // Where the built-in PDF printer files its documents: the folder "PDF" beside the settings in a
