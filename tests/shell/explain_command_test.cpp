@@ -45,6 +45,7 @@ private Q_SLOTS:
         QCOMPARE(rig.Explain({"--explain", spool}), 0);
         QCOMPARE(rig.run->standardOutput(),
                  "Settings: " + rig.programFolder + "/Orvalin.ini\n"
+                 "Printer: Orvalin PDF (pages are counted on its paper)\n"
                  "File: " + spool + "\n"
                  "Orientation: landscape (trigger 27 38 in line 1)\n"
                  "Logo: no (no logo file)\n"
