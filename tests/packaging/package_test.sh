@@ -12,6 +12,7 @@ work=$(mktemp -d)
 service_pid=
 cleanup() {
   if [ -n "$service_pid" ]; then kill -KILL "$service_pid" 2>/dev/null || true; fi
+  chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -64,9 +65,14 @@ fi
 home=$work/home
 mkdir -p "$home" "$work/job"
 printf 'Installed one-shot\r\nsecond line\r\n' >"$work/job/JOB.TXT"
-chown -R nobody:nogroup "$home" "$work/job"
-user=(setpriv --reuid=nobody --regid=nogroup --clear-groups --
-      env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 CUPS_SERVER="$work/no-cups.sock" ASAN_OPTIONS=detect_leaks=0)
+chmod a-w "$root/usr/bin"
+user=(env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 CUPS_SERVER="$work/no-cups.sock" ASAN_OPTIONS=detect_leaks=0)
+if [ "$(id -u)" -eq 0 ]; then
+  # Root may write anywhere: the program runs as nobody, as an ordinary user would run it.
+  chown -R nobody:nogroup "$home" "$work/job"
+  user=(setpriv --reuid=nobody --regid=nogroup --clear-groups -- "${user[@]}")
+fi
+own() { if [ "$(id -u)" -eq 0 ]; then chown nobody:nogroup "$@"; fi; }
 as_user() { "${user[@]}" "$@"; }
 
 step "running the installed program"
@@ -106,13 +112,13 @@ if command -v systemd-analyze >/dev/null; then
     fail "systemd-analyze refuses the unit"
 fi
 mkdir -p "$home/Spool"
-chown nobody:nogroup "$home/Spool"
+own "$home/Spool"
 # shellcheck disable=SC2086 # ExecStart and Environment are split at blanks, as systemd does here
 (cd / && exec "${user[@]}" $unit_env ${exec_start/\/usr\/bin\/orvalin/$program} </dev/null >"$work/service.out" 2>"$work/service.err") &
 service_pid=$!
 sleep 1
 printf 'From the service\r\n' >"$home/Spool/text.txt"
-chown nobody:nogroup "$home/Spool/text.txt"
+own "$home/Spool/text.txt"
 for _ in $(seq 300); do
   [ -e "$home/Spool/text.txt" ] || break
   sleep 0.1
