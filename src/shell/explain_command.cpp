@@ -38,6 +38,7 @@ void LoadCurrentSettings(Global& global)
 // A counting printer with the page of the printer the settings name.
 CountingPrinter CountingPrinterFor(const Settings& settings)
 {
+    // Only asked for its page size: nothing is drawn, so the PDF folder is never written.
     const std::unique_ptr<PrintersCollection> printers = MakeSystemPrinters(QDir::tempPath().toStdString());
     if (settings.PrinterName != DefaultPrinterName)
         printers->Select(settings.PrinterName);
