@@ -36,3 +36,5 @@ void CloseOnTerminationSignals(std::function<void()> onSignal)
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
+
+void IgnoreFileSizeLimitSignal() { std::signal(SIGXFSZ, SIG_IGN); }

@@ -1,5 +1,6 @@
 #include "qt_printer.h"
 
+#include "checked_output.h"
 #include "common/errors.h"
 #include "cups_destinations.h"
 
@@ -12,11 +13,17 @@
 #include <QPdfWriter>
 #include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
-// One document in progress: the temporary PDF, its writer and the painter on it. Members are
-// destroyed painter first, file last, so an abandoned document is closed and its file removed.
+// One document in progress: the temporary PDF, the checked device on it, its writer and the
+// painter. Members are destroyed painter first, file last, so an abandoned document is closed and
+// its file removed.
 struct QtPrinter::Document {
     QTemporaryFile file;
+    std::unique_ptr<CheckedOutput> output;
     std::unique_ptr<QPdfWriter> writer;
     QPainter painter;
     // Page breaks asked for since the last output. A page is begun only for output, so a break
@@ -39,6 +46,18 @@ QPageLayout SheetLayout(const Paper& portrait, int orientation)
 }
 
 std::string Describe(const QString& text) { return text.toStdString(); }
+
+// The folder's entry for a filed document is on the disk too, not only the document.
+void SyncFolder(const std::filesystem::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw OrvalinError("The folder " + folder.string() + " could not be flushed to disk: " + std::strerror(error));
+}
 
 } // namespace
 
@@ -97,7 +116,8 @@ QtPrinter::Document& QtPrinter::Active()
     }
     if (!document->file.open())
         throw OrvalinError("Cannot create a temporary file for printing: " + Describe(document->file.errorString()));
-    document->writer = std::make_unique<QPdfWriter>(&document->file);
+    document->output = std::make_unique<CheckedOutput>(document->file.handle());
+    document->writer = std::make_unique<QPdfWriter>(document->output.get());
     document->writer->setResolution(1440);
     document->writer->setCreator(QStringLiteral("Orvalin"));
     document->writer->setTitle(QString::fromStdString(deviceName_));
@@ -166,12 +186,15 @@ void QtPrinter::EndDoc()
         return; // nothing was drawn: no page, no job
     // Taken out first, so that whatever fails below the next document starts clean.
     const std::unique_ptr<Document> document = std::move(document_);
-    if (!document->painter.end())
-        throw OrvalinError("The document for the printer " + deviceName_ + " could not be finished.");
+    const bool ended = document->painter.end();
     document->writer.reset();
-    if (!document->file.flush())
+    // Every write up to the close counts, and the document reaches the disk before it counts, so
+    // a power cut cannot leave neither it nor the spool file.
+    if (!document->output->Sync())
         throw OrvalinError("The document for the printer " + deviceName_ +
-                           " could not be written: " + Describe(document->file.errorString()));
+                           " could not be written: " + std::strerror(document->output->Failure()));
+    if (!ended)
+        throw OrvalinError("The document for the printer " + deviceName_ + " could not be finished.");
     document->file.close();
     if (document->file.error() != QFileDevice::NoError)
         throw OrvalinError("The document for the printer " + deviceName_ +
@@ -200,6 +223,7 @@ void QtPrinter::Publish(Document& document)
         if (document.file.rename(target)) {
             document.file.setAutoRemove(false);
             lastFile_ = std::filesystem::path(target.toStdString());
+            SyncFolder(pdfFolder_);
             return;
         }
         if (!QFile::exists(target))
