@@ -6,6 +6,7 @@
 #include "logo_page.h"
 #include "skip_errors.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -103,8 +104,9 @@ void TextInterpreter::EndLogoPage()
 
 double TextInterpreter::Margin() const
 {
-    // The pen keeps single precision: 0.8 cm lands at 453.6 twips.
-    return static_cast<float>(global_.settings.LeftMargin * TwipsPerCm);
+    // The pen keeps single precision: 0.8 cm lands at 453.6 twips. A margin below zero (a
+    // hand-edited settings file) counts as none: nothing is drawn left of the page.
+    return static_cast<float>(std::max(0.0, global_.settings.LeftMargin) * TwipsPerCm);
 }
 
 void TextInterpreter::KeepLineOnPage()

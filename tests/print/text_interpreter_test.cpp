@@ -88,6 +88,12 @@ void TestTextInterpreter::marginIsSinglePrecisionCentimetres()
     none.Print({"a", "b"});
     QCOMPARE(none.printer.Texts()[1].x, 0.0);
     QCOMPARE(none.printer.Texts()[1].y, 240.0);
+
+    // A hand-edited margin below zero counts as none: nothing is drawn left of the page.
+    Rig negative;
+    negative.global.settings.LeftMargin = -3;
+    negative.Print({"a"});
+    QCOMPARE(negative.printer.Texts()[0].x, 0.0);
 }
 
 void TestTextInterpreter::emptyLineOnlyAdvances()
