@@ -6,22 +6,21 @@
 #include "shell/desktop.h"
 #include "shell/explain_command.h"
 #include "shell/frm_main.h"
+#include "shell/information_options.h"
 #include "shell/termination_signals.h"
 
 #include <QApplication>
 #include <QLocale>
 
-#include <cstdio>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 int main(int argc, char* argv[])
 {
-    if (argc >= 2 && std::string_view(argv[1]) == "--version") {
-        std::printf("orvalin %s\n", ORVALIN_VERSION);
-        return 0;
-    }
+    if (const std::optional<int> status = AnswerInformationOption(std::vector<std::string>(argv + 1, argv + argc)))
+        return *status;
+    IgnoreFileSizeLimitSignal();
     FilterQtStartupNotices();
     const std::optional<std::string> explainFile = ExplainArgument(argc, argv);
     if (explainFile)
@@ -38,7 +37,7 @@ int main(int argc, char* argv[])
     Desktop desktop(global);
     frmMain window(global, desktop.Services());
     CloseOnTerminationSignals([&window] { window.close(); });
-    window.Startup(JoinedArguments());
+    window.Startup(JoinedArguments(), CodePagesFromEnvironment());
     if (window.Ended())
         return window.ExitStatus();
     const int status = QApplication::exec();

@@ -15,3 +15,10 @@ class OverflowError : public OrvalinError {
 public:
     explicit OverflowError(const std::string& description = "Overflow") : OrvalinError(description) {}
 };
+
+// What a spool file holds makes its job fail (bytes that cannot be read): trying the same file
+// again cannot help until it changes.
+class SpoolContentError : public OrvalinError {
+public:
+    explicit SpoolContentError(const std::string& description) : OrvalinError(description) {}
+};

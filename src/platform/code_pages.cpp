@@ -1,6 +1,11 @@
 #include "code_pages.h"
 
+#include "common/errors.h"
+
 #include <QLocale>
+#include <QRegularExpression>
+
+#include <iconv.h>
 
 namespace {
 
@@ -37,4 +42,22 @@ bool AnsiCanHold(const QString& text)
 {
     const std::string utf8 = text.toStdString();
     return AnsiCodePage().ToUtf8(AnsiCodePage().FromUtf8(utf8)) == utf8;
+}
+
+CodePageNames ParseCodePageList(const std::string& text)
+{
+    static const QRegularExpression form(QStringLiteral("^\\s*(\\d{3,5})\\s*,\\s*(\\d{3,5})\\s*$"));
+    const QRegularExpressionMatch match = form.match(QString::fromStdString(text));
+    const std::string usage = "ORVALIN_CODEPAGES is \"" + text
+        + "\"; it must name two code pages by number, the settings file's and then the spool files', as in \"1250,852\".";
+    if (!match.hasMatch())
+        throw OrvalinError(usage);
+    CodePageNames names{"CP" + match.captured(1).toStdString(), "CP" + match.captured(2).toStdString()};
+    for (const std::string& name : {names.Ansi, names.Oem}) {
+        const iconv_t probe = iconv_open("UTF-32LE", name.c_str());
+        if (probe == reinterpret_cast<iconv_t>(-1))
+            throw OrvalinError(usage + " This system does not know the code page " + name.substr(2) + ".");
+        iconv_close(probe);
+    }
+    return names;
 }

@@ -13,6 +13,11 @@ const CodePage& OemCodePage();
 
 void SelectCodePages(const CodePageNames& names);
 
+// The code pages named by the user, as ORVALIN_CODEPAGES holds them: two numbers, the settings
+// file's page then the spool files' ("1250,852"). Throws OrvalinError saying what is wrong with
+// any other text or with a page this system cannot convert.
+CodePageNames ParseCodePageList(const std::string& text);
+
 // Setting texts (ANSI) to and from the Unicode of controls and paths; characters the ANSI page
 // cannot hold become "?".
 QString FromAnsi(const std::string& text);

@@ -2,6 +2,9 @@
 
 #include "code_pages.h"
 
+#include <QList>
+#include <QString>
+
 #include <algorithm>
 #include <system_error>
 
@@ -17,66 +20,78 @@ std::string AnsiFromPath(const std::filesystem::path& path)
     return AnsiCodePage().FromUtf8(std::string(utf8.begin(), utf8.end()));
 }
 
-bool IsOrdinaryFile(const std::filesystem::path& path)
+bool IsRegularFile(const std::filesystem::path& path)
 {
     std::error_code ec;
-    const auto status = std::filesystem::symlink_status(path, ec);
-    if (ec || !std::filesystem::is_regular_file(status))
-        return false;
-    const std::string name = path.filename().string();
-    return !name.empty() && name.front() != '.';
+    return std::filesystem::is_regular_file(path, ec);
 }
 
-bool WildcardMatch(std::string_view pattern, std::string_view name)
+namespace {
+
+// Case folding as the desktop's own file names fold: per character, so "Á" matches "á".
+std::u32string Folded(std::string_view utf8)
+{
+    const QList<uint> characters = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toCaseFolded().toUcs4();
+    return std::u32string(characters.begin(), characters.end());
+}
+
+bool Match(std::u32string_view pattern, std::u32string_view name)
 {
     // Iterative matching with one backtrack point for the last "*": linear in practice.
-    std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+    std::size_t p = 0, n = 0, starP = std::u32string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+        if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
             ++p;
             ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        } else if (p < pattern.size() && pattern[p] == U'*') {
             starP = p++;
             starN = n;
-        } else if (starP != std::string_view::npos) {
+        } else if (starP != std::u32string_view::npos) {
             p = starP + 1;
             n = ++starN;
         } else {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*')
+    while (p < pattern.size() && pattern[p] == U'*')
         ++p;
     return p == pattern.size();
 }
 
-std::vector<std::string> DirectorySearch(const std::string& pattern)
+} // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name)
 {
-    std::error_code ignored;
-    return DirectorySearch(pattern, ignored);
+    const std::u32string foldedPattern = Folded(pattern);
+    const std::u32string foldedName = Folded(name);
+    if (Match(foldedPattern, foldedName))
+        return true;
+    // "name.*" stands for the name with any extension or none, as on the original desktop.
+    const std::u32string_view view(foldedPattern);
+    return view.size() >= 2 && view.substr(view.size() - 2) == U".*" && Match(view.substr(0, view.size() - 2), foldedName);
 }
 
-std::vector<std::string> DirectorySearch(const std::string& pattern, std::error_code& error)
+std::vector<std::filesystem::path> SpoolSearch(const std::filesystem::path& folder, std::string_view pattern,
+                                               std::error_code& error)
 {
     error.clear();
-    std::vector<std::string> names;
-    const std::size_t cut = pattern.rfind(PathSeparator);
-    const std::string folder = cut == std::string::npos ? std::string(".") : pattern.substr(0, cut + 1);
-    const std::string namePattern = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
-    if (namePattern.empty())
-        return names;
-    std::error_code ec;
-    std::filesystem::directory_iterator it(PathFromAnsi(folder), ec);
-    if (ec) {
-        if (ec != std::errc::no_such_file_or_directory)
-            error = ec; // a missing folder simply holds nothing
-        return names;
+    std::vector<std::filesystem::path> files;
+    if (pattern.empty())
+        return files;
+    std::filesystem::directory_iterator it(folder, error);
+    // Incremented by hand: a read error in the middle of the listing must not throw.
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+        const std::filesystem::path& path = it->path();
+        const std::u8string name = path.filename().u8string();
+        if (name.empty() || name.front() == u8'.')
+            continue;
+        std::error_code statusError;
+        const std::filesystem::file_status status = it->symlink_status(statusError);
+        if (statusError || !std::filesystem::is_regular_file(status))
+            continue;
+        if (WildcardMatch(pattern, std::string_view(reinterpret_cast<const char*>(name.data()), name.size())))
+            files.push_back(path);
     }
-    for (const auto& entry : it) {
-        const std::string name = AnsiFromPath(entry.path().filename());
-        if (WildcardMatch(namePattern, name) && IsOrdinaryFile(entry.path()))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(files.begin(), files.end());
+    return files;
 }

@@ -17,16 +17,18 @@ inline constexpr char PathSeparator = '/';
 std::filesystem::path PathFromAnsi(const std::string& ansi);
 std::string AnsiFromPath(const std::filesystem::path& path);
 
-// An ordinary file: a regular file that is not a symbolic link and whose name does not start
-// with "." (the hidden files of this desktop).
-bool IsOrdinaryFile(const std::filesystem::path& path);
+// A regular file, following symbolic links: what a file named by the user (the one-shot file, the
+// logo file) must be.
+bool IsRegularFile(const std::filesystem::path& path);
 
-// "*" matches any run of characters, "?" any one character; everything else matches itself.
+// Matches a file name as the original desktop does, both texts in UTF-8: letters match whatever
+// their case, "*" matches any run of characters, "?" any one character, and a pattern ending in
+// ".*" also matches a name without a dot ("*.*" matches every name).
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
-// The bare names of the ordinary files matching the last component of pattern (an ANSI path whose
-// name may hold wildcards), in name order. A folder that does not exist or cannot be listed
-// gives no names.
-std::vector<std::string> DirectorySearch(const std::string& pattern);
-// The same, telling why a folder that exists could not be listed (error stays clear otherwise).
-std::vector<std::string> DirectorySearch(const std::string& pattern, std::error_code& error);
+// The ordinary files of folder whose names match pattern (UTF-8), as full paths in name order.
+// The names are used exactly as the file system gives them, never through a code page, so a name
+// that no code page holds is found and opened all the same. A folder that does not exist or cannot
+// be listed, or an entry that cannot be read, sets error and gives the names found so far.
+std::vector<std::filesystem::path> SpoolSearch(const std::filesystem::path& folder, std::string_view pattern,
+                                               std::error_code& error);

@@ -23,10 +23,25 @@ mode_t ModeFor(const std::filesystem::path& file)
     return 0666 & ~mask;
 }
 
+// The file a name leads to through any symbolic links: saving through a link replaces its target,
+// beside the target, and keeps the link.
+std::filesystem::path LinkTarget(std::filesystem::path file)
+{
+    std::error_code error;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(file, error); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(file, error);
+        if (error)
+            break;
+        file = next.is_absolute() ? next : file.parent_path() / next;
+    }
+    return file;
+}
+
 } // namespace
 
-void WriteFileReplacing(const std::filesystem::path& file, const std::string& bytes)
+void WriteFileReplacing(const std::filesystem::path& link, const std::string& bytes)
 {
+    const std::filesystem::path file = LinkTarget(link);
     // Every return value is checked: a short write on a full disk must not pass as success.
     std::string temporary = file.string() + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());

@@ -2,7 +2,6 @@
 
 #include "common/errors.h"
 #include "head_search.h"
-#include "platform/paths.h"
 #include "skip_errors.h"
 #include "spool_file.h"
 #include "text_interpreter.h"
@@ -110,11 +109,10 @@ void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
 
 } // namespace
 
-bool PrintJob(const std::string& path, const std::string& orientation, PrintJobContext& context)
+bool PrintJob(const std::filesystem::path& file, const std::string& orientation, PrintJobContext& context)
 {
     Global& global = context.global;
     Settings& settings = global.settings;
-    const std::filesystem::path file = PathFromAnsi(path);
 
     global.print.PageCounter = 1;
     global.print.JobHasLogo = false;

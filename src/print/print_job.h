@@ -6,6 +6,7 @@
 #include "print/surface/printer.h"
 #include "settings/global.h"
 
+#include <filesystem>
 #include <string>
 
 // Lines of the file that are searched for the logo condition and the orientation triggers.
@@ -19,8 +20,8 @@ struct PrintJobContext {
     LogoPicture logo;
 };
 
-// Prints the spool file at path (an ANSI text); orientation "0" asks for portrait, any other
+// Prints the spool file at path (as the file system names it); orientation "0" asks for portrait, any other
 // text for landscape. Returns false when the file cannot be opened (nothing printed, nothing
 // deleted). Errors while printing are thrown as OrvalinError and leave the file in place. In
 // polling mode a printed file is deleted, unless it changed after it was opened for printing.
-bool PrintJob(const std::string& path, const std::string& orientation, PrintJobContext& context);
+bool PrintJob(const std::filesystem::path& path, const std::string& orientation, PrintJobContext& context);

@@ -83,7 +83,7 @@ bool SpoolReader::Fill()
             return false;
         }
         if (errno != EINTR)
-            throw OrvalinError(Describe(path_, "read", errno));
+            throw SpoolContentError(Describe(path_, "read", errno));
     }
 }
 

@@ -39,14 +39,14 @@ public:
     // The file as it was when it was opened.
     const FileStamp& OpenedStamp() const { return stamp_; }
 
-    // True when every byte has been read. Throws OrvalinError when the file cannot be read.
+    // True when every byte has been read. Throws SpoolContentError when the file cannot be read.
     bool AtEnd();
 
     // Reads one line: bytes up to and including the first CR LF, or to the end of the file. The
     // bytes go to sink(std::string_view) in pieces as they come, the CR LF included. Returns true
     // when the line ended with a CR LF that is not the file's last two bytes: the line proper is
     // then without those two bytes. A CR LF that ends the file stays part of the last line.
-    // Throws OrvalinError when the file cannot be read.
+    // Throws SpoolContentError when the file cannot be read.
     template <class Sink>
     bool ReadLine(Sink&& sink);
 

@@ -12,6 +12,7 @@
 struct StartupValues {
     std::string CmdLine;             // the command line, blanks trimmed
     std::string CmdFile;             // its first word
+    std::filesystem::path CmdPath;   // the same word as the file system names it (no code page)
     std::string CmdOrientation = "0"; // "0" portrait, "1" landscape
     bool PollMode = false;           // tray/polling mode
 };

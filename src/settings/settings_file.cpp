@@ -156,7 +156,7 @@ void ReadSettingsFile(const std::filesystem::path& file, Settings& s, Rules& rul
 void LoadSettings(const std::filesystem::path& file, Settings& settings, Rules& rules, const SettingsEnvironment& env)
 {
     rules.ActionTable = BuildActionTable();
-    if (!IsOrdinaryFile(file)) {
+    if (!IsRegularFile(file)) { // a link is followed: the settings may live elsewhere
         rules.ResetControlChars();
         const SettingsDefaults defaults = env.MakeDefaults ? env.MakeDefaults() : SettingsDefaults{};
         settings = Settings{};

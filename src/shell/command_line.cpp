@@ -2,6 +2,7 @@
 
 #include "platform/code_pages.h"
 
+#include <QByteArray>
 #include <QString>
 
 StartupValues ParseCommandLine(std::string_view commandLine)
@@ -15,12 +16,15 @@ StartupValues ParseCommandLine(std::string_view commandLine)
         orientation = cmdLine.mid(blank + 1); // not trimmed again: "FILE  1" gives " 1"
     }
     StartupValues values;
-    // Upper-casing follows Unicode, so accented lower-case letters count too.
-    values.PollMode = cmdFile.toUpper() != cmdFile;
+    // Upper-casing follows Unicode, so accented lower-case letters count too. A "/" makes a path
+    // whatever its letters: Linux paths are mostly lower case.
+    values.PollMode = !cmdFile.contains(QLatin1Char('/')) && cmdFile.toUpper() != cmdFile;
     values.CmdOrientation = (orientation == QLatin1String("0") || orientation == QLatin1String("1"))
         ? orientation.toStdString()
         : std::string("0");
     values.CmdLine = ToAnsi(cmdLine);
     values.CmdFile = ToAnsi(cmdFile);
+    const QByteArray utf8 = cmdFile.toUtf8();
+    values.CmdPath = std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
     return values;
 }

@@ -16,8 +16,13 @@ Desktop::~Desktop() = default;
 PrintersCollection& Desktop::Printers()
 {
     if (!printers_)
-        printers_ = MakeSystemPrinters(PdfFolderFor(global_.SettingsFile.parent_path(), ProgramFolder()));
+        printers_ = MakeSystemPrinters(PdfFolder());
     return *printers_;
+}
+
+std::filesystem::path Desktop::PdfFolder() const
+{
+    return PdfFolderFor(global_.SettingsFile.parent_path(), ProgramFolder());
 }
 
 Canvas& Desktop::PageCanvas()
@@ -31,10 +36,11 @@ frmMain::Services Desktop::Services()
 {
     frmMain::Services services;
     services.DefaultPrinterName = [] { return SystemDefaultDeviceName(); };
-    services.PrintJob = [this](const std::string& path, const std::string& orientation, const QImage& logo) {
+    services.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation, const QImage& logo) {
         PrintJobContext context{global_, Printers(), PageCanvas(), LogoPictureOf(logo)};
         return PrintJob(path, orientation, context);
     };
+    services.PdfFolder = [this] { return PdfFolder(); };
     services.OpenSettings = [this](frmMain& window) { OpenSettingsDialog(window, Printers()); };
     return services;
 }
@@ -46,3 +52,5 @@ std::string JoinedArguments()
         arguments.removeFirst();
     return arguments.join(QLatin1Char(' ')).toStdString();
 }
+
+std::string CodePagesFromEnvironment() { return qEnvironmentVariable("ORVALIN_CODEPAGES").toStdString(); }

@@ -3,6 +3,7 @@
 
 #include "frm_main.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,7 @@ private:
     // Made on first use: the PDF folder of the built-in printer depends on where the settings
     // file is, which is known only once start-up has loaded the settings.
     PrintersCollection& Printers();
+    std::filesystem::path PdfFolder() const;
     Canvas& PageCanvas();
 
     Global& global_;
@@ -29,3 +31,5 @@ private:
 
 // The program's arguments (without the program itself) joined by blanks, in UTF-8.
 std::string JoinedArguments();
+// The code pages named in the environment (ORVALIN_CODEPAGES); empty when none are.
+std::string CodePagesFromEnvironment();

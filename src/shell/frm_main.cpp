@@ -1,5 +1,6 @@
 #include "frm_main.h"
 
+#include "exit_status.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
 #include "tray_icon.h"
@@ -116,7 +117,7 @@ void frmMain::RefreshTrayIcon()
 void frmMain::EndWithError(const QString& description)
 {
     MessageBox::Show(this, QStringLiteral("Orvalinó"), description, MessageBox::Icon::Critical);
-    exitStatus_ = 1;
+    exitStatus_ = ExitError;
     close();
 }
 
@@ -127,7 +128,7 @@ void frmMain::PollTickNow()
     try {
         PollTick(global_, poll_, pollEnvironment_);
     } catch (const std::exception& e) {
-        // Only the one-shot branch lets a printing error through: it ends the program.
+        // The tick reports its own errors; one that escapes it ends the program.
         EndWithError(QString::fromLocal8Bit(e.what()));
         return;
     }

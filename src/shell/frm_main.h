@@ -34,7 +34,10 @@ public:
         std::function<std::string()> DefaultPrinterName;
         // Prints one spool file (see PollEnvironment::PrintJob) with the logo picture loaded at
         // start-up (a null image when there is none).
-        std::function<bool(const std::string& path, const std::string& orientation, const QImage& logo)> PrintJob;
+        std::function<bool(const std::filesystem::path& path, const std::string& orientation, const QImage& logo)>
+            PrintJob;
+        // The folder the built-in printer files its documents in: never a spool folder.
+        std::function<std::filesystem::path()> PdfFolder;
         // Opens the settings dialog modally.
         std::function<void(frmMain&)> OpenSettings;
     };
@@ -42,9 +45,10 @@ public:
     frmMain(Global& global, Services services, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // The load event: command line, settings, logo, icon, then the mode. commandLine is the
-    // program's arguments joined by blanks.
-    void Startup(const std::string& commandLine);
+    // The load event: code pages, command line, settings, logo, icon, then the mode. commandLine
+    // is the program's arguments joined by blanks; codePages the value of ORVALIN_CODEPAGES (empty:
+    // the locale's).
+    void Startup(const std::string& commandLine, const std::string& codePages = {});
 
     // True once the window has closed; ExitStatus is what the process returns.
     bool Ended() const { return ended_; }
@@ -78,6 +82,7 @@ private:
     void LoadLogo();
     void ShowCentred();
     PollEnvironment MakePollEnvironment();
+    void FinishOneShot();
 
     Global& global_;
     Services services_;

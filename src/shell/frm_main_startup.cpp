@@ -3,16 +3,19 @@
 
 #include "command_line.h"
 #include "common/errors.h"
+#include "exit_status.h"
+#include "own_files.h"
 #include "platform/code_pages.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
 #include "platform/paths.h"
 #include "platform/program_folder.h"
+#include "platform/spool_claim.h"
 #include "settings/settings_file.h"
 #include "tray_icon.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QImageReader>
 #include <QLabel>
@@ -29,14 +32,26 @@ namespace {
 
 std::string DefaultSpoolFolder()
 {
-    return ToAnsi(QDir::homePath() + QStringLiteral("/Spool/"));
+    const QString folder = QDir::homePath() + QStringLiteral("/Spool/");
+    // Stored as "?" the folder would not exist: say so now, and what to do about it.
+    if (!AnsiCanHold(folder))
+        std::fprintf(stderr,
+                     "The default spool folder %s cannot be written in the settings file's code page %s, so Orvalin "
+                     "would watch a folder that does not exist. Choose another spool folder in the settings dialog "
+                     "(\"Beállítások\"), or name the code pages in ORVALIN_CODEPAGES (for example 1250,852).\n",
+                     folder.toLocal8Bit().constData(), AnsiCodePage().Name().c_str());
+    return ToAnsi(folder);
 }
 
-SpoolFileState StatFile(const std::string& path)
+// Follows links: the one-shot file may be one; spool-folder links never get here.
+std::optional<SpoolFileState> StatFile(const std::filesystem::path& path)
 {
     struct stat info {};
-    if (::stat(PathFromAnsi(path).c_str(), &info) != 0)
-        throw OrvalinError("The file " + AnsiCodePage().ToUtf8(path) + " cannot be read: " + std::strerror(errno));
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw OrvalinError("The file " + path.string() + " cannot be read: " + std::strerror(errno));
+    }
     SpoolFileState state;
     state.Size = static_cast<std::uint64_t>(info.st_size);
     state.Modified = std::chrono::system_clock::time_point(
@@ -45,24 +60,33 @@ SpoolFileState StatFile(const std::string& path)
     return state;
 }
 
+void Report(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
 } // namespace
 
 PollEnvironment frmMain::MakePollEnvironment()
 {
     PollEnvironment env;
     env.ProcessEvents = [] { QCoreApplication::processEvents(); };
-    env.Search = [this](const std::string& pattern) {
+    env.Search = [this](const std::string& folder, const std::string& pattern) {
+        const std::filesystem::path where = PathFromAnsi(folder);
         std::error_code error;
-        std::vector<std::string> names = DirectorySearch(pattern, error);
-        // A folder that cannot be listed finds nothing, like a missing one; the log says why,
-        // once each time the reason changes, instead of a box at every tick.
-        const std::string problem = error ? AnsiCodePage().ToUtf8(pattern) + ": " + error.message() : std::string();
+        std::vector<std::filesystem::path> files = SpoolSearch(where, AnsiCodePage().ToUtf8(pattern), error);
+        // A folder that is missing or cannot be listed is reported once each time the reason
+        // changes, not at every tick; what could be listed is printed.
+        const std::string problem = error ? where.string() + ": " + error.message() : std::string();
         if (problem != searchProblem_ && !problem.empty())
-            std::fprintf(stderr, "The spool folder cannot be read: %s\n", problem.c_str());
+            Report("The spool folder cannot be read: " + problem);
         searchProblem_ = problem;
-        return names;
+        DropOwnFiles(where, files, {global_.SettingsFile, ProgramFolder() / ExecutableName()},
+                     services_.PdfFolder ? services_.PdfFolder() : std::filesystem::path());
+        return files;
     };
-    env.PrintJob = [this](const std::string& path, const std::string& orientation) {
+    env.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation) {
         if (!services_.PrintJob)
             throw OrvalinError("No printer is set up.");
         return services_.PrintJob(path, orientation, logo_);
@@ -77,9 +101,18 @@ PollEnvironment frmMain::MakePollEnvironment()
         }
     };
     env.ShowError = [this](const std::string& description) {
+        // A box never opens over another modal window (another box, the settings dialog): the
+        // log has it all the same.
+        if (QApplication::activeModalWidget() != nullptr) {
+            Report("Hiba!\n" + description);
+            return;
+        }
         MessageBox::Show(this, QStringLiteral("Hiba!"), QString::fromStdString(description), MessageBox::Icon::None);
     };
+    env.Report = Report;
     env.Stat = StatFile;
+    env.OpenForWriting = [](const std::filesystem::path& path) { return OpenWriters(path) == WriterState::Writing; };
+    env.Claim = [](const std::filesystem::path& path) { return ClaimHandle(SpoolClaim::Take(path)); };
     env.Now = [] { return std::chrono::system_clock::now(); };
     env.Ending = [this] { return ended_; };
     return env;
@@ -92,7 +125,7 @@ void frmMain::LoadLogo()
     if (!global_.settings.LogoEnabled)
         return;
     // A picture that cannot be loaded switches the logo off for this run, silently.
-    QImageReader reader(FromAnsi(global_.settings.LogoFile));
+    QImageReader reader(FromAnsi(global_.settings.LogoFile)); // a link is followed
     QImage picture;
     if (!reader.read(&picture) || picture.isNull()) {
         global_.settings.LogoEnabled = false;
@@ -103,8 +136,16 @@ void frmMain::LoadLogo()
     Kep->resize(picture.size());
 }
 
-void frmMain::Startup(const std::string& commandLine)
+void frmMain::Startup(const std::string& commandLine, const std::string& codePages)
 {
+    if (!codePages.empty()) {
+        try {
+            SelectCodePages(ParseCodePageList(codePages));
+        } catch (const std::exception& e) {
+            EndWithError(QString::fromStdString(e.what()));
+            return;
+        }
+    }
     global_.startup = ParseCommandLine(commandLine);
     const StartupValues& startup = global_.startup;
 
@@ -117,7 +158,7 @@ void frmMain::Startup(const std::string& commandLine)
         return SettingsDefaults{services_.DefaultPrinterName ? services_.DefaultPrinterName() : std::string(DefaultPrinterName),
                                 DefaultFontFamily(), DefaultSpoolFolder()};
     };
-    env.FileExists = [](const std::string& path) { return !DirectorySearch(path).empty(); };
+    env.FileExists = [](const std::string& path) { return IsRegularFile(PathFromAnsi(path)); };
     env.ProcessEvents = [] { QCoreApplication::processEvents(); };
     try {
         LoadSettings(global_.SettingsFile, global_.settings, global_.rules, env);
@@ -145,12 +186,7 @@ void frmMain::Startup(const std::string& commandLine)
         }
         while (!ended_ && poll_.Ticks < 10 && !poll_.PrintDone)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        // Only a printed job that carried the logo keeps the program open, in the plain window.
-        const bool printedWithLogo = poll_.PrintDone && global_.print.JobHasLogo;
-        if (!ended_ && !printedWithLogo)
-            close();
-        else if (!ended_)
-            show();
+        FinishOneShot();
     } else if (startup.PollMode) {
         Timer->setInterval(std::max(1, global_.settings.PollInterval));
         Timer->start();
@@ -158,4 +194,21 @@ void frmMain::Startup(const std::string& commandLine)
     } else {
         show();
     }
+}
+
+void frmMain::FinishOneShot()
+{
+    if (ended_)
+        return;
+    if (!poll_.PrintDone) {
+        // The caller learns it from the status, the person who reads the log why.
+        Report("The file " + global_.startup.CmdPath.string() + " was not printed after " + std::to_string(poll_.Ticks)
+               + " tries: " + poll_.OneShotProblem);
+        exitStatus_ = ExitNotPrinted;
+    }
+    // Only a printed job that carried the logo keeps the program open, in the plain window.
+    if (poll_.PrintDone && global_.print.JobHasLogo)
+        show();
+    else
+        close();
 }

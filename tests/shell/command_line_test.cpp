@@ -26,7 +26,10 @@ private Q_SLOTS:
         QTest::newRow("trailing text after 1") << "FILE 1 x" << "FILE" << "0" << false;
         QTest::newRow("digits only") << "12345" << "12345" << "0" << false;
         QTest::newRow("symbols only") << "/-_." << "/-_." << "0" << false;
-        QTest::newRow("accented lower case") << "/SPOOL/ÁRVÍZő" << "/SPOOL/ÁRVÍZő" << "0" << true;
+        QTest::newRow("accented lower case") << "SPOOL\\ÁRVÍZő" << "SPOOL\\ÁRVÍZő" << "0" << true;
+        QTest::newRow("a slash makes a path: lower case") << "/srv/spool/out.txt 1" << "/srv/spool/out.txt" << "1" << false;
+        QTest::newRow("a slash makes a path: relative") << "spool/out.txt" << "spool/out.txt" << "0" << false;
+        QTest::newRow("a slash makes a path: accented") << "/SPOOL/ÁRVÍZő" << "/SPOOL/ÁRVÍZő" << "0" << false;
         QTest::newRow("accented capitals") << "/SPOOL/ÁRVÍZŐ" << "/SPOOL/ÁRVÍZŐ" << "0" << false;
         QTest::newRow("blanks around") << "  /OUT.TXT 1  " << "/OUT.TXT" << "1" << false;
         QTest::newRow("path with blanks splits at the first") << "/MY FILES/OUT.TXT" << "/MY" << "0" << false;
@@ -42,6 +45,15 @@ private Q_SLOTS:
         QCOMPARE(QString::fromStdString(values.CmdOrientation), orientation);
         QCOMPARE(values.PollMode, pollMode);
         QCOMPARE(QString::fromStdString(AnsiCodePage().ToUtf8(values.CmdLine)), commandLine.trimmed());
+        QCOMPARE(QString::fromStdString(values.CmdPath.string()), cmdFile);
+    }
+
+    // The file to print keeps its name even where the settings' code page has no such letter.
+    void theOneShotPathDoesNotGoThroughTheCodePage()
+    {
+        const StartupValues values = ParseCommandLine("/tmp/Ωmega.txt 1");
+        QCOMPARE(values.CmdFile, std::string("/tmp/?mega.txt"));
+        QCOMPARE(QString::fromStdString(values.CmdPath.string()), QStringLiteral("/tmp/Ωmega.txt"));
     }
 };
 

@@ -1,6 +1,7 @@
 // The main window in process: start-up in each mode, its menus, the resize rule, the logo load and
 // the single exit path.
 #include "common/errors.h"
+#include "platform/code_pages.h"
 #include "platform/message_box.h"
 #include "settings/settings_file.h"
 #include "shell/frm_main.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -37,9 +39,9 @@ struct Harness {
         frmMain::Services services;
         services.SettingsFile = folder.fsPath() / SettingsFileName;
         services.DefaultPrinterName = [] { return std::string("Orvalin PDF"); };
-        services.PrintJob = [this](const std::string& path, const std::string& orientation, const QImage&) {
-            printed.push_back(path + "|" + orientation);
-            return job(path);
+        services.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation, const QImage&) {
+            printed.push_back(path.string() + "|" + orientation);
+            return job(path.string());
         };
         services.OpenSettings = [this](frmMain&) { ++settingsOpened; };
         window = std::make_unique<frmMain>(global, services);
@@ -217,21 +219,23 @@ private Q_SLOTS:
         QVERIFY(data.exists("OUT.TXT"));
     }
 
-    void oneShotPrintingErrorEndsTheProgramWithAMessage()
+    // A printer that is down is one more failed try; after the last one the program ends with the
+    // not-printed status and no box.
+    void oneShotPrintingErrorIsAFailedTry()
     {
         TempFolder data;
         data.write("OUT.TXT", "hello\r\n");
-        Harness h(SettingsWith("/nowhere/", 50));
+        Harness h(SettingsWith("/nowhere/", 20));
         h.job = [](const std::string&) -> bool { throw OrvalinError("The printer office is stopped."); };
         const QString previous = QDir::currentPath();
         QDir::setCurrent(data.path());
         h.window->Startup("OUT.TXT");
         QDir::setCurrent(previous);
         QVERIFY(h.window->Ended());
-        QCOMPARE(h.window->ExitStatus(), 1);
-        QCOMPARE(MessageBox::Calls().size(), std::size_t(1));
-        QCOMPARE(MessageBox::Calls()[0].icon, MessageBox::Icon::Critical);
-        QCOMPARE(MessageBox::Calls()[0].text, QStringLiteral("The printer office is stopped."));
+        QCOMPARE(h.printed.size(), std::size_t(10));
+        QCOMPARE(h.window->ExitStatus(), 3);
+        QCOMPARE(h.window->pollState().OneShotProblem, std::string("The printer office is stopped."));
+        QVERIFY(MessageBox::Calls().empty());
         QVERIFY(data.exists("OUT.TXT"));
     }
 
@@ -242,7 +246,39 @@ private Q_SLOTS:
         QVERIFY(h.window->Ended());
         QCOMPARE(h.window->pollState().Ticks, std::int16_t(10));
         QVERIFY(h.printed.empty());
-        QCOMPARE(h.window->ExitStatus(), 0);
+        QCOMPARE(h.window->ExitStatus(), 3);
+    }
+
+    void codePagesNamedInTheEnvironment_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("problem"); // empty: accepted
+        QTest::newRow("settings then spool") << "1250,852" << "";
+        QTest::newRow("blanks around") << " 1252 , 437 " << "";
+        QTest::newRow("one page") << "1250" << "must name two code pages";
+        QTest::newRow("names, not numbers") << "latin2,cp852" << "must name two code pages";
+        QTest::newRow("unknown page") << "1250,99999" << "does not know the code page 99999";
+    }
+    void codePagesNamedInTheEnvironment()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, problem);
+        const CodePageNames before{AnsiCodePage().Name(), OemCodePage().Name()};
+        Harness h(SettingsWith("/nowhere/", 50));
+        h.window->Startup("watch", value.toStdString());
+        if (problem.isEmpty()) {
+            const auto restore = qScopeGuard([&before] { SelectCodePages(before); });
+            QVERIFY(!h.window->Ended());
+            QCOMPARE(QString::fromStdString(AnsiCodePage().Name()), "CP" + value.section(',', 0, 0).trimmed());
+            QCOMPARE(QString::fromStdString(OemCodePage().Name()), "CP" + value.section(',', 1, 1).trimmed());
+            h.window->close();
+            return;
+        }
+        QVERIFY(h.window->Ended());
+        QCOMPARE(h.window->ExitStatus(), 1);
+        QCOMPARE(MessageBox::Calls().size(), std::size_t(1));
+        QVERIFY2(MessageBox::Calls()[0].text.contains(problem), qPrintable(MessageBox::Calls()[0].text));
+        QVERIFY(MessageBox::Calls()[0].text.contains("ORVALIN_CODEPAGES"));
     }
 
     void oneShotStaysOpenOnlyAfterALogoJob_data()

@@ -5,10 +5,14 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString BuiltProgram() { return qEnvironmentVariable("ORVALIN_BUILD_DIR") + QStringLiteral("/orvalin"); }
 
 ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
-    : program_(programFolder + QStringLiteral("/orvalin")), env_(QProcessEnvironment::systemEnvironment()),
+    : program_(programFolder + QStringLiteral("/orvalin")), home_(home), env_(QProcessEnvironment::systemEnvironment()),
       process_(std::make_unique<QProcess>())
 {
     QDir().mkpath(programFolder);
@@ -27,6 +31,17 @@ ProgramRun::~ProgramRun()
         process_->kill();
         process_->waitForFinished(5000);
     }
+}
+
+void ProgramRun::runAsNobody()
+{
+    for (const QString& folder : {home_, QFileInfo(program_).absolutePath()})
+        ::chmod(QFile::encodeName(folder).constData(), 0777);
+    process_->setChildProcessModifier([] {
+        constexpr uid_t nobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(126);
+    });
 }
 
 void ProgramRun::start(const QStringList& arguments)

@@ -20,6 +20,9 @@ public:
     ~ProgramRun();
 
     QProcessEnvironment& environment() { return env_; }
+    // The program runs as the user "nobody" (root reads and writes everything); its program folder
+    // and home become open to it.
+    void runAsNobody();
     void start(const QStringList& arguments);
     // Waits for the program to end; false when it is still running after timeoutMs.
     bool waitForExit(int timeoutMs);
@@ -33,6 +36,7 @@ public:
 
 private:
     QString program_;
+    QString home_;
     QProcessEnvironment env_;
     std::unique_ptr<QProcess> process_;
     QString stderr_;
