@@ -2,8 +2,7 @@
 // found by the poll, printed to the built-in PDF printer or to a private CUPS queue, deleted.
 #include "pdf_probe.h"
 #include "private_cups.h"
-#include "run_program.h"
-#include "temp_folder.h"
+#include "spool_desk.h"
 #include "test_settings.h"
 
 #include <QDir>
@@ -13,34 +12,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/time.h>
-#include <utime.h>
 
 namespace {
-
-// Settings for a test: the given printer, the spool folder and pattern, a short poll.
-QByteArray Settings(const QString& printer, const QString& spool, const QString& pattern, int interval = 150)
-{
-    return TestSettingsBytes(printer, spool + "/", pattern, interval);
-}
-
-// A file written long enough ago to count as finished.
-void WriteOldFile(const QString& path, const QByteArray& bytes)
-{
-    WriteFileBytes(path, bytes);
-    struct utimbuf times {};
-    times.actime = times.modtime = ::time(nullptr) - 60;
-    ::utime(QFile::encodeName(path).constData(), &times);
-}
-
-QStringList Pdfs(const QString& programFolder)
-{
-    QStringList paths;
-    const QDir dir(programFolder + "/PDF");
-    for (const QString& name : dir.entryList({"*.pdf"}, QDir::Files, QDir::Name))
-        paths << dir.filePath(name);
-    return paths;
-}
 
 long ResidentKilobytes(qint64 pid)
 {
@@ -64,29 +37,6 @@ bool HasOpen(qint64 pid, const QString& path)
     }
     return false;
 }
-
-struct Desk {
-    TempFolder home;
-    QString program = home.file("program");
-    QString spool = home.file("spool");
-    std::unique_ptr<ProgramRun> run;
-
-    Desk(const QString& printer, const QString& pattern, int interval = 150)
-    {
-        QDir().mkpath(spool);
-        run = std::make_unique<ProgramRun>(program, home.path());
-        WriteFileBytes(program + "/Orvalin.ini", Settings(printer, spool, pattern, interval));
-    }
-    void start(const QStringList& arguments = {QStringLiteral("watch")}) { run->start(arguments); }
-    void stop()
-    {
-        if (run->running()) {
-            run->terminate();
-            QVERIFY(run->waitForExit(10000));
-        }
-        QCOMPARE(run->exitCode(), 0);
-    }
-};
 
 } // namespace
 
@@ -239,6 +189,9 @@ private Q_SLOTS:
         desk.start();
         QTRY_VERIFY_WITH_TIMEOUT(desk.run->standardError().contains("Hiba!"), 20000);
         QVERIFY(QFile::exists(desk.spool + "/text.txt"));
+        // One outage, one report, however many ticks it lasts (five more at 300 ms here).
+        QTest::qWait(1500);
+        QCOMPARE(desk.run->standardError().count("Hiba!"), 1);
         QCOMPARE(cups.savedJobs("office").size(), 0);
         QVERIFY(cups.enable("office"));
         QVERIFY(cups.waitForSavedJobs("office", 1, 30000));
