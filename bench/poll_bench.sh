@@ -2,18 +2,22 @@
 # Poller benchmark with the real executable and the built-in PDF printer:
 #  - latency from a spool file landing in the folder to its document being handed to the printer
 #    (the PDF file appearing), over several files at the default poll interval;
-#  - the idle cost of polling an empty folder: CPU seconds and resident memory over a few minutes.
-# Usage: bench/poll_bench.sh [build folder] [idle seconds] [latency samples]
+#  - the idle cost of polling: CPU seconds (per minute) and resident memory while the folder is
+#    empty, while it holds waiting files (empty ones, which wait in every version), and while it
+#    holds files another program keeps open for writing (the open-writer check runs on each).
+# Usage: bench/poll_bench.sh [build folder] [idle seconds] [latency samples] [waiting files]
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 idle_seconds=${2:-180}
 samples=${3:-10}
+waiting=${4:-100}
 
 work=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+writer=
+trap 'kill $pid $writer 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/program/PDF" "$work/spool"
 cp "$build/orvalin" "$work/program/"
-printf '"Orvalin PDF"\r\n"Courier New"\r\n10\r\n3000\r\n0.8\r\n"%s/"\r\n"text.txt"\r\n""\r\n""\r\n0\r\n0\r\n' \
+printf '"Orvalin PDF"\r\n"Courier New"\r\n10\r\n3000\r\n0.8\r\n"%s/"\r\n"*.txt"\r\n""\r\n""\r\n0\r\n0\r\n' \
   "$work/spool" >"$work/program/Orvalin.ini"
 export HOME=$work QT_QPA_PLATFORM=offscreen CUPS_SERVER=$work/no-cups.sock
 
@@ -25,12 +29,41 @@ ticks=$(getconf CLK_TCK)
 cpu() { awk -v t="$ticks" '{ printf "%.2f", ($14 + $15) / t }' "/proc/$pid/stat"; }
 rss() { awk '/VmRSS/ { print $2 }' "/proc/$pid/status"; }
 
+# CPU seconds of the program over the idle time, and per minute.
+idle() {
+  local cpu0 cpu1 used
+  cpu0=$(cpu)
+  sleep "$idle_seconds"
+  cpu1=$(cpu)
+  used=$(echo "$cpu1 - $cpu0" | bc)
+  printf 'CPU seconds: %s over %s s (%.3f per minute); resident memory %s kB\n' \
+    "$used" "$idle_seconds" "$(echo "$used * 60 / $idle_seconds" | bc -l)" "$(rss)"
+}
+
 echo "== idle: empty folder, default interval 3000 ms, ${idle_seconds} s"
-cpu0=$(cpu); rss0=$(rss)
-sleep "$idle_seconds"
-cpu1=$(cpu); rss1=$(rss)
-echo "CPU seconds: $(echo "$cpu1 - $cpu0" | bc) over ${idle_seconds} s"
-echo "resident memory: ${rss0} kB at start, ${rss1} kB at end"
+idle
+
+echo "== idle: ${waiting} waiting (empty) files"
+for i in $(seq "$waiting"); do : >"$work/spool/wait$i.txt"; done
+idle
+rm -f "$work/spool"/wait*.txt
+
+echo "== idle: ${waiting} files held open for writing by another program"
+python3 - "$work/spool" "$waiting" <<'PY' &
+import sys, time
+files = [open(f"{sys.argv[1]}/held{i}.txt", "w") for i in range(int(sys.argv[2]))]
+for f in files:
+    f.write("not finished\r\n")
+    f.flush()
+time.sleep(100000)
+PY
+writer=$!
+sleep 3
+idle
+echo "printed meanwhile: $(find "$work/program/PDF" -name '*.pdf' | wc -l) (0 when the open-writer check holds them)"
+kill "$writer"; writer=
+sleep 4
+rm -f "$work/spool"/held*.txt "$work/program/PDF"/*.pdf
 
 echo "== latency: file landing -> document handed to the printer (PDF filed)"
 pdfs() { find "$work/program/PDF" -name '*.pdf' | wc -l; }
