@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QScreen>
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,9 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+
+#include <ctime>
+#include <utime.h>
 
 namespace {
 
@@ -247,6 +251,29 @@ private Q_SLOTS:
         QCOMPARE(h.window->pollState().Ticks, std::int16_t(10));
         QVERIFY(h.printed.empty());
         QCOMPARE(h.window->ExitStatus(), 3);
+    }
+
+    // A printing error while a modal window is open (the settings dialog, another box) goes to the
+    // log only: no box ever opens over another.
+    void noBoxOpensOverAModalWindow()
+    {
+        TempFolder spool;
+        spool.write("text.txt", "hello\r\n");
+        struct utimbuf old {};
+        old.actime = old.modtime = ::time(nullptr) - 60;
+        QVERIFY(::utime(QFile::encodeName(spool.file("text.txt")).constData(), &old) == 0);
+        Harness h(SettingsWith(spool.path() + "/", 100000));
+        h.job = [](const std::string&) -> bool { throw OrvalinError("The printer office is stopped."); };
+        h.window->Startup("watch");
+        QDialog dialog;
+        dialog.setModal(true);
+        dialog.show();
+        QVERIFY(QApplication::activeModalWidget() == &dialog);
+        h.window->PollTickNow();
+        QCOMPARE(h.printed.size(), std::size_t(1));
+        QVERIFY(MessageBox::Calls().empty());
+        dialog.close();
+        h.window->close();
     }
 
     void codePagesNamedInTheEnvironment_data()

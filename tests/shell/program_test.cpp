@@ -212,6 +212,22 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(home.file("program/Orvalin.ini")).isSymLink());
     }
 
+    // A home folder whose name the settings' code page cannot hold gives a default spool folder that
+    // would be stored as "?": the first start says so, and what to do.
+    void aDefaultSpoolFolderOutsideTheCodePageIsReported()
+    {
+        TempFolder top;
+        const QString home = top.file(QStringLiteral("Ωhome"));
+        QVERIFY(QDir().mkpath(home));
+        ProgramRun run(top.file("program"), home);
+        run.start({QStringLiteral("watch")});
+        QTRY_VERIFY_WITH_TIMEOUT(run.standardError().contains("cannot be written in the settings file's code page"), 20000);
+        QVERIFY(run.standardError().contains(home + "/Spool/"));
+        QVERIFY(run.standardError().contains("ORVALIN_CODEPAGES"));
+        run.terminate();
+        QVERIFY(run.waitForExit(10000));
+    }
+
     void unusableSettingsFilesStopStartUp_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -76,6 +76,27 @@ private Q_SLOTS:
         desk.stop();
     }
 
+    // A read error (a failing disk, injected with a preloaded library) is the fault of its file:
+    // reported once, the file left as it is, the others printed.
+    void aFileThatCannotBeReadIsReportedOnce()
+    {
+        Desk desk("Orvalin PDF", "*.txt", 100);
+        WriteOldFile(desk.spool + "/a.txt", "good a\r\n");
+        WriteOldFile(desk.spool + "/READ-ERROR.txt", "unreadable\r\n");
+        WriteOldFile(desk.spool + "/c.txt", "good c\r\n");
+        desk.run->environment().insert("LD_PRELOAD", BuiltProgram().section('/', 0, -2) + "/tests/bin/liborvalin_read_error_shim.so");
+        // The sanitizer's runtime wants to come first; here the shim does.
+        desk.run->environment().insert("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0");
+        desk.start();
+        QTRY_COMPARE_WITH_TIMEOUT(Pdfs(desk.program).size(), 2, 20000);
+        QTest::qWait(1500); // fifteen ticks
+        QCOMPARE(Pdfs(desk.program).size(), 2);
+        QCOMPARE(ReadFileBytes(desk.spool + "/READ-ERROR.txt"), QByteArray("unreadable\r\n"));
+        QVERIFY2(desk.run->standardError().count("READ-ERROR.txt cannot be read: Input/output error") == 1,
+                 qPrintable(desk.run->standardError()));
+        desk.stop();
+    }
+
     void namesMatchWhateverTheirCase()
     {
         Desk desk("Orvalin PDF", "*.*", 150);
