@@ -72,7 +72,7 @@ PollEnvironment frmMain::MakePollEnvironment()
 {
     PollEnvironment env;
     env.ProcessEvents = [] { QCoreApplication::processEvents(); };
-    env.Search = [this](const std::string& folder, const std::string& pattern) {
+    env.Search = [this, program = ProgramFolder() / ExecutableName()](const std::string& folder, const std::string& pattern) {
         const std::filesystem::path where = PathFromAnsi(folder);
         std::error_code error;
         std::vector<std::filesystem::path> files = SpoolSearch(where, AnsiCodePage().ToUtf8(pattern), error);
@@ -82,7 +82,7 @@ PollEnvironment frmMain::MakePollEnvironment()
         if (problem != searchProblem_ && !problem.empty())
             Report("The spool folder cannot be read: " + problem);
         searchProblem_ = problem;
-        DropOwnFiles(where, files, {global_.SettingsFile, ProgramFolder() / ExecutableName()},
+        DropOwnFiles(where, files, {global_.SettingsFile, program},
                      services_.PdfFolder ? services_.PdfFolder() : std::filesystem::path());
         return files;
     };

@@ -348,6 +348,20 @@ private Q_SLOTS:
             h.window->close();
     }
 
+    void aLogoReachedThroughALinkIsLoaded()
+    {
+        TempFolder pictures;
+        QImage logo(8, 4, QImage::Format_RGB32);
+        logo.fill(Qt::green);
+        QVERIFY(logo.save(pictures.file("logo.bmp")));
+        QVERIFY(QFile::link(pictures.file("logo.bmp"), pictures.file("link.bmp")));
+        Harness h(SettingsWith("/nowhere/", 1000, pictures.file("link.bmp")));
+        h.window->Startup("");
+        QVERIFY(h.global.settings.LogoEnabled);
+        QCOMPARE(h.window->LogoPicture().size(), QSize(8, 4));
+        h.window->close();
+    }
+
     void aLogoThatIsNoPictureIsSwitchedOffSilently()
     {
         TempFolder pictures;
