@@ -17,7 +17,9 @@ cp "$program" "$work/orvalin"
 unset QT_QPA_PLATFORM
 trayer --edge top --align right --widthtype pixel --width 100 --height 32 --transparent false >/dev/null 2>&1 &
 tray=$!
-for _ in $(seq 100); do
+# Deadlines are generous: a loaded machine (a sanitizer build beside other jobs) starts slowly,
+# and only a hang should fail the test.
+for _ in $(seq 600); do
   xwininfo -root -tree | grep -q '"panel": ("panel" "trayer")' && break
   sleep 0.1
 done
@@ -29,7 +31,7 @@ visible() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
 
 # The icon: a window of ours embedded in the panel.
 icon=""
-for _ in $(seq 100); do
+for _ in $(seq 600); do
   icon=$(xwininfo -root -tree | grep -E '"orvalin": \("orvalin" "orvalin"\)' | head -1)
   [ -n "$icon" ] && break
   sleep 0.1
@@ -40,9 +42,9 @@ x=$(echo "$geometry" | awk '{print $2}' | cut -d+ -f2)
 y=$(echo "$geometry" | awk '{print $2}' | cut -d+ -f3)
 echo "icon at $x,$y"
 
-# Waits up to ten seconds for more visible windows of ours than before.
+# Waits up to a minute for more visible windows of ours than before.
 more_windows() {
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     [ "$(visible)" -gt "$1" ] && return 0
     sleep 0.1
   done
@@ -63,7 +65,7 @@ echo "popup shown"
 
 # "Kilépés" is the last item: Up from the top wraps to it.
 xdotool key Up Return
-for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -0 $pid 2>/dev/null && fail "Kilépés did not end the program"
 wait $pid
 status=$?
