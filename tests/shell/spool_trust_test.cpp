@@ -147,7 +147,8 @@ private Q_SLOTS:
         const QString folder = QDir::cleanPath(desk.program + "/" + watched);
         QVERIFY(QDir().mkpath(desk.program + "/PDF"));
         const QByteArray settings = TestSettingsBytes("Orvalin PDF", folder + "/", pattern, 100);
-        WriteFileBytes(desk.program + "/Orvalin.ini", settings);
+        WriteOldFile(desk.program + "/Orvalin.ini", settings); // settled, like any waiting job
+        MakeOld(desk.program + "/orvalin");
         WriteOldFile(desk.program + "/PDF/Orvalin-20200101-000000.pdf", "%PDF-1.4 an earlier document\r\n");
         WriteOldFile(desk.program + "/job.txt", "a job\r\n");
         desk.start();

@@ -12,6 +12,11 @@
 void WriteOldFile(const QString& path, const QByteArray& bytes)
 {
     WriteFileBytes(path, bytes);
+    MakeOld(path);
+}
+
+void MakeOld(const QString& path)
+{
     struct utimbuf times {};
     times.actime = times.modtime = ::time(nullptr) - 60;
     ::utime(QFile::encodeName(path).constData(), &times);
