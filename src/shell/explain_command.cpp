@@ -27,7 +27,7 @@ void LoadCurrentSettings(Global& global)
         return SettingsDefaults{SystemDefaultDeviceName(), DefaultFontFamily(),
                                 ToAnsi(QDir::homePath() + QStringLiteral("/Spool/"))};
     };
-    env.FileExists = [](const std::string& path) { return !DirectorySearch(path).empty(); };
+    env.FileExists = [](const std::string& path) { return IsRegularFile(PathFromAnsi(path)); }; // a link is followed
     env.ProcessEvents = [] { QCoreApplication::processEvents(); };
     LoadSettings(global.SettingsFile, global.settings, global.rules, env);
     // As at start-up: a picture that cannot be loaded switches the logo off.
