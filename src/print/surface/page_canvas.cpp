@@ -1,6 +1,7 @@
 #include "page_canvas.h"
 
 #include "common/errors.h"
+#include "qt_text.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -47,9 +48,9 @@ void PageCanvas::Cls()
 
 void PageCanvas::NewPage() { throw OrvalinError("A page canvas has no pages: NewPage is not available."); }
 
-void PageCanvas::DrawRun(double x, double y, const std::string& bytes, const QString& text)
+void PageCanvas::DrawRun(double x, double y, std::string_view bytes)
 {
-    const double width = TextWidth(Style(), text);
+    const double width = TextWidth(Style(), bytes);
     // What lies wholly outside the canvas is lost, as on a picture box.
     if (x >= width_ || y >= height_ || x + width <= 0 || y + LineHeight(Style()) <= 0)
         return;
@@ -57,8 +58,8 @@ void PageCanvas::DrawRun(double x, double y, const std::string& bytes, const QSt
     item.isText = true;
     item.style = Style();
     item.position = QPointF(x, y);
-    item.bytes = bytes;
-    item.text = text;
+    item.bytes = std::string(bytes);
+    item.text = DecodeText(item.bytes, Style().Charset);
     item.textWidth = width;
     items_.push_back(std::move(item));
     Changed();

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRectF>
+#include <QString>
 #include <QWidget>
 
 #include <memory>
@@ -51,7 +52,7 @@ public:
     QWidget* Window() const { return window_; }
 
 protected:
-    void DrawRun(double x, double y, const std::string& bytes, const QString& text) override;
+    void DrawRun(double x, double y, std::string_view bytes) override;
 
 private:
     void Changed();

@@ -1,16 +1,14 @@
 #include "qt_printer.h"
 
-#include "checked_output.h"
 #include "common/errors.h"
 #include "cups_destinations.h"
+#include "pdf/pdf_document.h"
+#include "qt_text.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPageLayout>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -18,14 +16,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-// One document in progress: the temporary PDF, the checked device on it, its writer and the
-// painter. Members are destroyed painter first, file last, so an abandoned document is closed and
-// its file removed.
+// One document in progress: the temporary file and the PDF written into it page by page.
+// Members are destroyed writer first, file last, so an abandoned document is closed and its file
+// removed.
 struct QtPrinter::Document {
     QTemporaryFile file;
-    std::unique_ptr<CheckedOutput> output;
-    std::unique_ptr<QPdfWriter> writer;
-    QPainter painter;
+    std::unique_ptr<PdfDocument> pdf;
+    // The printable area's corner on the current sheet.
+    double left = 0;
+    double top = 0;
     // Page breaks asked for since the last output. A page is begun only for output, so a break
     // before the first output or after the last one makes no blank sheet; two breaks in a row
     // between outputs still leave the blank page they ask for.
@@ -33,17 +32,6 @@ struct QtPrinter::Document {
 };
 
 namespace {
-
-// The whole sheet as one PDF page, without margins: the printable area is an offset of the
-// drawing, so that the page is the paper the print system expects, at its exact size.
-QPageLayout SheetLayout(const Paper& portrait, int orientation)
-{
-    constexpr double twipsPerMillimetre = 1440 / 25.4;
-    const QPageSize size(QSizeF(portrait.Width / twipsPerMillimetre, portrait.Height / twipsPerMillimetre),
-                         QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    return QPageLayout(size, orientation == OrientationLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0));
-}
 
 std::string Describe(const QString& text) { return text.toStdString(); }
 
@@ -57,6 +45,41 @@ void SyncFolder(const std::filesystem::path& folder)
         ::close(fd);
     if (!synced)
         throw OrvalinError("The folder " + folder.string() + " could not be flushed to disk: " + std::strerror(error));
+}
+
+// The source rectangle of a picture (in its twips, 15 a pixel) as packed samples.
+PdfImage PackedPixels(const QImage& picture, double sourceX, double sourceY, double sourceWidth,
+                      double sourceHeight)
+{
+    const QRect source =
+        QRectF(sourceX / 15, sourceY / 15, sourceWidth / 15, sourceHeight / 15).toAlignedRect().intersected(
+            picture.rect());
+    if (source.isEmpty())
+        return {};
+    const bool alpha = picture.hasAlphaChannel();
+    const QImage pixels =
+        picture.copy(source).convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    PdfImage image;
+    image.width = pixels.width();
+    image.height = pixels.height();
+    const auto width = static_cast<std::size_t>(image.width);
+    image.rgb.reserve(width * static_cast<std::size_t>(image.height) * 3);
+    bool opaque = true;
+    for (int y = 0; y < image.height; ++y) {
+        const auto* row = reinterpret_cast<const char*>(pixels.constScanLine(y));
+        if (!alpha) {
+            image.rgb.append(row, width * 3);
+            continue;
+        }
+        for (std::size_t x = 0; x < width; ++x) {
+            image.rgb.append(row + 4 * x, 3);
+            image.alpha += row[4 * x + 3];
+            opaque = opaque && static_cast<unsigned char>(row[4 * x + 3]) == 255;
+        }
+    }
+    if (opaque)
+        image.alpha.clear();
+    return image;
 }
 
 } // namespace
@@ -116,16 +139,8 @@ QtPrinter::Document& QtPrinter::Active()
     }
     if (!document->file.open())
         throw OrvalinError("Cannot create a temporary file for printing: " + Describe(document->file.errorString()));
-    document->output = std::make_unique<CheckedOutput>(document->file.handle());
-    document->writer = std::make_unique<QPdfWriter>(document->output.get());
-    document->writer->setResolution(1440);
-    document->writer->setCreator(QStringLiteral("Orvalin"));
-    document->writer->setTitle(QString::fromStdString(deviceName_));
-    document->writer->setPageLayout(SheetLayout(paper_, orientation_));
-    if (!document->painter.begin(document->writer.get()))
-        throw OrvalinError("Cannot start a document on the printer " + deviceName_);
-    // Images go into the PDF as they are (Flate), never re-encoded as JPEG.
-    document->painter.setRenderHint(QPainter::LosslessImageRendering);
+    document->pdf = std::make_unique<PdfDocument>(document->file.handle(), "for the printer " + deviceName_,
+                                                  deviceName_);
     BeginPage(*document);
     document_ = std::move(document);
     return *document_;
@@ -133,26 +148,27 @@ QtPrinter::Document& QtPrinter::Active()
 
 void QtPrinter::BeginPage(Document& document)
 {
+    // The whole sheet is the page, at its exact size; the printable area is an offset.
     const Paper sheet = OrientedPaper();
-    document.painter.resetTransform();
-    document.painter.translate(sheet.Left, sheet.Top);
+    document.pdf->BeginPage(sheet.Width, sheet.Height);
+    document.left = sheet.Left;
+    document.top = sheet.Top;
 }
 
-QPainter& QtPrinter::Output()
+QtPrinter::Document& QtPrinter::Output()
 {
     Document& document = Active();
-    for (; document.pendingBreaks > 0; --document.pendingBreaks) {
-        document.writer->setPageLayout(SheetLayout(paper_, orientation_));
-        if (!document.writer->newPage())
-            throw OrvalinError("Cannot start a new page on the printer " + deviceName_);
+    for (; document.pendingBreaks > 0; --document.pendingBreaks)
         BeginPage(document);
-    }
-    return document.painter;
+    return document;
 }
 
-void QtPrinter::DrawRun(double x, double y, const std::string&, const QString& text)
+void QtPrinter::DrawRun(double x, double y, std::string_view bytes)
 {
-    DrawTextRun(Output(), Style(), QPointF(x, y), text);
+    const TextStyle& style = Style();
+    const ByteMetrics& metrics = MetricsOf(style);
+    Document& document = Output();
+    document.pdf->Text(document.left + x, document.top + y, metrics, bytes, style.Underline, !style.Transparent);
 }
 
 void QtPrinter::NewPage()
@@ -168,9 +184,11 @@ void QtPrinter::PaintPicture(const QImage& picture, double x, double y, double w
 {
     if (!PictureArgumentsDrawable(picture, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight))
         return;
-    // The picture's own twips are 15 a pixel.
-    const QRectF source(sourceX / 15, sourceY / 15, sourceWidth / 15, sourceHeight / 15);
-    Output().drawImage(QRectF(x, y, width, height), picture, source);
+    const PdfImage pixels = PackedPixels(picture, sourceX, sourceY, sourceWidth, sourceHeight);
+    if (pixels.width == 0)
+        return;
+    Document& document = Output();
+    document.pdf->Image(pixels, document.left + x, document.top + y, width, height);
 }
 
 void QtPrinter::KillDoc()
@@ -186,15 +204,12 @@ void QtPrinter::EndDoc()
         return; // nothing was drawn: no page, no job
     // Taken out first, so that whatever fails below the next document starts clean.
     const std::unique_ptr<Document> document = std::move(document_);
-    const bool ended = document->painter.end();
-    document->writer.reset();
+    document->pdf->Close();
     // Every write up to the close counts, and the document reaches the disk before it counts, so
     // a power cut cannot leave neither it nor the spool file.
-    if (!document->output->Sync())
+    if (!document->file.flush() || ::fsync(document->file.handle()) != 0)
         throw OrvalinError("The document for the printer " + deviceName_ +
-                           " could not be written: " + std::strerror(document->output->Failure()));
-    if (!ended)
-        throw OrvalinError("The document for the printer " + deviceName_ + " could not be finished.");
+                           " could not be flushed to disk: " + std::strerror(errno));
     document->file.close();
     if (document->file.error() != QFileDevice::NoError)
         throw OrvalinError("The document for the printer " + deviceName_ +

@@ -1,4 +1,4 @@
-// The printer back-end: QPainter on a PDF with 1440 dots per inch, so device units are twips. The
+// The printer back-end: each document is written straight to PDF, page by page (see pdf/). The
 // built-in printer files each document as a new PDF; a CUPS destination gets the PDF as one job.
 // Each PDF page is the whole sheet; drawing is offset to the printable area (see paper.h).
 #pragma once
@@ -40,15 +40,15 @@ public:
     const std::filesystem::path& LastFile() const { return lastFile_; }
 
 protected:
-    void DrawRun(double x, double y, const std::string& bytes, const QString& text) override;
+    void DrawRun(double x, double y, std::string_view bytes) override;
 
 private:
     struct Document;
     QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, Paper paper);
     Document& Active();
-    // The painter for output on the current page: begins the document, and the pages that page
+    // The document for output on the current page: begins the document, and the pages that page
     // breaks since the last output asked for.
-    QPainter& Output();
+    Document& Output();
     void BeginPage(Document& document);
     void Publish(Document& document);
 

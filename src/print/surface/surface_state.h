@@ -1,13 +1,12 @@
 // The pen and font that the printer and the page canvas keep alike, and the text layout on top of
 // them: text runs between tabs are handed to the surface's DrawRun, tabs and line ends only move
-// the pen.
+// the pen. Measurements come from the style's font file, never from a paint device.
 #pragma once
 
 #include "text_style.h"
 
 #include <string>
-
-class QString;
+#include <string_view>
 
 // Lets a surface copy another one's complete font state, transparency included.
 class StyledSurface {
@@ -34,11 +33,11 @@ public:
         std::string::size_type start = 0;
         while (start <= bytes.size()) {
             const auto tab = bytes.find('\t', start);
-            const std::string run = bytes.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+            const std::string_view run =
+                std::string_view(bytes).substr(start, tab == std::string::npos ? std::string::npos : tab - start);
             if (!run.empty()) {
-                const QString text = DecodeText(run, style_.Charset);
-                DrawRun(x_, y_, run, text);
-                x_ += TextWidth(style_, text);
+                DrawRun(x_, y_, run);
+                x_ += TextWidth(style_, run);
             }
             if (tab == std::string::npos)
                 break;
@@ -72,8 +71,8 @@ public:
     void SetStyle(const TextStyle& style) override { style_ = style; }
 
 protected:
-    // Draws one run of text with its top-left corner at (x, y); bytes as given, text decoded.
-    virtual void DrawRun(double x, double y, const std::string& bytes, const QString& text) = 0;
+    // Draws one run of text (bytes without tabs) with its top-left corner at (x, y).
+    virtual void DrawRun(double x, double y, std::string_view bytes) = 0;
     void MovePen(double x, double y)
     {
         x_ = x;

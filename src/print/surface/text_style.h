@@ -1,15 +1,12 @@
-// The font and text rules shared by the Qt printer and the page canvas, so that text measures and
-// lands the same on both: fonts are resolved at 1440 dots per inch, where one device unit is a twip.
+// The font state that the printer and the page canvas keep alike, and the text measurements
+// both use, so that text measures and lands the same on both: twips at 1440 dots per inch, from
+// the font file that the font configuration resolves for the style.
 #pragma once
 
-#include <QFont>
-#include <QImage>
-#include <QString>
-
 #include <string>
+#include <string_view>
 
-class QPainter;
-class QPointF;
+class ByteMetrics;
 
 struct TextStyle {
     std::string Name = "Courier New"; // ANSI text
@@ -27,24 +24,15 @@ struct TextStyle {
 // the pen was last placed (the left margin, for a spool line), as the text's own columns were.
 inline constexpr int TabStopCharacters = 8;
 
-// The bytes as characters: the OEM code page for the OEM charset, the ANSI code page otherwise.
-QString DecodeText(const std::string& bytes, int charset);
-
-QFont MakeFont(const TextStyle& style);
+// The style's glyphs and metrics (the OEM code page for the OEM charset, the ANSI code page
+// otherwise). Throws OrvalinError when no font is installed at all.
+const ByteMetrics& MetricsOf(const TextStyle& style);
 
 // Measurements in twips.
-double TextWidth(const TextStyle& style, const QString& text);
+double TextWidth(const TextStyle& style, std::string_view bytes);
 double LineHeight(const TextStyle& style);
 double NextTabStop(const TextStyle& style, double x, double origin);
 
-// Draws one run of text (no tabs, no line ends) with its top-left corner at the point; the
-// painter's device units must be twips or the painter scaled so that its logical units are.
-void DrawTextRun(QPainter& painter, const TextStyle& style, const QPointF& topLeft, const QString& text);
-
 // Validation of property values, throwing OrvalinError with the property's name.
 double CheckedCoordinate(double value, const char* property);
-// Checks the arguments of PaintPicture (a null picture, a non-finite value or a negative size
-// throws OrvalinError); false when a zero size leaves nothing to draw.
-bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height,
-                              double sourceX, double sourceY, double sourceWidth, double sourceHeight);
 double CheckedFontSize(double points);

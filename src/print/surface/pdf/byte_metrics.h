@@ -1,0 +1,56 @@
+// How each byte value of a single-byte code page looks in one font style and size: the face and
+// glyph that show it and its advance, looked up once, so that measuring and writing a run of text
+// is a table walk. Sizes are in twips at the given point size. No Qt here.
+#pragma once
+
+#include "font_face.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CodePage;
+
+struct ByteGlyph {
+    std::uint8_t face = 0;     // index into Faces(): 0 the style's own face, others fallbacks
+    std::uint32_t glyph = 0;   // 0: nothing to draw (a control character, or no font has it)
+    char32_t character = 0;    // what the byte stands for
+    double advance = 0;        // twips
+};
+
+class ByteMetrics {
+public:
+    ByteMetrics(const std::string& family, bool bold, bool italic, double points, const CodePage& codePage);
+
+    const ByteGlyph& Glyph(unsigned char byte) const { return glyphs_[byte]; }
+    const std::vector<std::shared_ptr<const FontFace>>& Faces() const { return faces_; }
+    double Points() const { return points_; }
+
+    double Width(std::string_view bytes) const;
+    // In twips, rounded to the 1/64 twip that layout engines keep fixed-point metrics in.
+    double Ascent() const { return ascent_; }
+    double Descent() const { return descent_; }
+    double LineSpacing() const { return lineSpacing_; }
+    double AverageCharWidth() const { return averageCharWidth_; }
+    // From the baseline, positive downwards; and the rule's thickness.
+    double UnderlineOffset() const { return underlineOffset_; }
+    double UnderlineThickness() const { return underlineThickness_; }
+
+private:
+    std::array<ByteGlyph, 256> glyphs_{};
+    std::vector<std::shared_ptr<const FontFace>> faces_;
+    double points_;
+    double ascent_ = 0;
+    double descent_ = 0;
+    double lineSpacing_ = 0;
+    double averageCharWidth_ = 0;
+    double underlineOffset_ = 0;
+    double underlineThickness_ = 0;
+};
+
+// The metrics of a style, kept for every style and size met so far (few in any document).
+const ByteMetrics& MetricsFor(const std::string& family, bool bold, bool italic, double points,
+                              const CodePage& codePage);
