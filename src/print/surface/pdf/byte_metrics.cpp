@@ -2,6 +2,8 @@
 
 #include "common/codepage.h"
 
+#include <hb.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -44,6 +46,7 @@ ByteMetrics::ByteMetrics(const std::string& family, bool bold, bool italic, doub
                          const CodePage& codePage)
     : points_(points)
 {
+    pixels_ = points * 20;
     const std::shared_ptr<const FontFace> primary = FontFace::Resolve(family, bold, italic);
     faces_.push_back(primary);
     const double pixels = points * 20; // 1440 dots per inch: a pixel is a twip
@@ -80,6 +83,13 @@ ByteMetrics::ByteMetrics(const std::string& family, bool bold, bool italic, doub
         const Scale fallbackScale(pixels, fallback->UnitsPerEm());
         slot.advance = Twips(fallbackScale.Advance(fallback->Advance(slot.glyph)));
     }
+    shaped_ = !primary->FixedPitch();
+    if (shaped_) {
+        font_ = hb_font_create(primary->Face());
+        const int scale26 = static_cast<int>(std::llround(pixels * 64));
+        hb_font_set_scale(font_, scale26, scale26);
+        buffer_ = hb_buffer_create();
+    }
     // A fixed-pitch font keeps its columns: whatever another font draws takes the common cell.
     if (primary->FixedPitch()) {
         std::uint32_t space = 0;
@@ -93,8 +103,60 @@ ByteMetrics::ByteMetrics(const std::string& family, bool bold, bool italic, doub
     }
 }
 
+ByteMetrics::~ByteMetrics()
+{
+    hb_buffer_destroy(buffer_);
+    hb_font_destroy(font_);
+}
+
+const std::vector<ShapedGlyph>& ByteMetrics::Shape(std::string_view bytes) const
+{
+    run_.clear();
+    hb_buffer_clear_contents(buffer_);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const ByteGlyph& slot = glyphs_[static_cast<unsigned char>(bytes[i])];
+        hb_buffer_add(buffer_, slot.character, static_cast<unsigned>(i));
+    }
+    hb_buffer_set_content_type(buffer_, HB_BUFFER_CONTENT_TYPE_UNICODE);
+    hb_buffer_guess_segment_properties(buffer_);
+    hb_shape(font_, buffer_, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer_, &count);
+    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer_, &count);
+    const FontFace& primary = *faces_[0];
+    const Scale scale(pixels_, primary.UnitsPerEm());
+    for (unsigned i = 0; i < count; ++i) {
+        ShapedGlyph glyph;
+        glyph.first = infos[i].cluster;
+        glyph.last = i + 1 < count ? infos[i + 1].cluster : static_cast<std::uint32_t>(bytes.size());
+        if (glyph.last <= glyph.first)
+            glyph.last = glyph.first + 1;
+        const ByteGlyph& slot = glyphs_[static_cast<unsigned char>(bytes[glyph.first])];
+        if (infos[i].codepoint == 0 || slot.face != 0) {
+            // What the font lacks comes from the byte's own fallback (or shows nothing).
+            glyph.face = slot.face;
+            glyph.glyph = slot.glyph;
+            glyph.advance = slot.advance;
+        } else {
+            glyph.glyph = infos[i].codepoint;
+            // The font's own advance, rounded as everywhere else, plus what shaping added.
+            const std::int64_t nominal = hb_font_get_glyph_h_advance(font_, glyph.glyph);
+            const std::int64_t advance = scale.Advance(primary.Advance(glyph.glyph)) + positions[i].x_advance - nominal;
+            glyph.advance = Twips(advance);
+        }
+        run_.push_back(glyph);
+    }
+    return run_;
+}
+
 double ByteMetrics::Width(std::string_view bytes) const
 {
+    if (shaped_) {
+        std::int64_t total = 0;
+        for (const ShapedGlyph& glyph : Shape(bytes))
+            total += std::llround(glyph.advance * 64);
+        return Twips(total);
+    }
     // Summed in the fixed-point units the advances are kept in, so that no rounding creeps in.
     std::int64_t total = 0;
     for (char byte : bytes)

@@ -21,9 +21,29 @@ struct ByteGlyph {
     double advance = 0;        // twips
 };
 
+// One glyph of a shaped run of a proportional font.
+struct ShapedGlyph {
+    std::uint8_t face = 0;
+    std::uint32_t glyph = 0;
+    double advance = 0;       // twips, kerning included
+    std::uint32_t first = 0;  // the bytes it shows: [first, last)
+    std::uint32_t last = 0;
+};
+
+struct hb_buffer_t;
+
 class ByteMetrics {
 public:
     ByteMetrics(const std::string& family, bool bold, bool italic, double points, const CodePage& codePage);
+    ~ByteMetrics();
+    ByteMetrics(const ByteMetrics&) = delete;
+    ByteMetrics& operator=(const ByteMetrics&) = delete;
+
+    // A proportional font is shaped run by run (kerning, ligatures), as desktop text layout does;
+    // a fixed-pitch font's runs are the sum of their bytes.
+    bool Shaped() const { return shaped_; }
+    // The run's glyphs; only for a shaped font.
+    const std::vector<ShapedGlyph>& Shape(std::string_view bytes) const;
 
     const ByteGlyph& Glyph(unsigned char byte) const { return glyphs_[byte]; }
     const std::vector<std::shared_ptr<const FontFace>>& Faces() const { return faces_; }
@@ -41,6 +61,11 @@ public:
 
 private:
     std::array<ByteGlyph, 256> glyphs_{};
+    bool shaped_ = false;
+    hb_font_t* font_ = nullptr;     // scaled to 26.6 pixels, for shaping
+    hb_buffer_t* buffer_ = nullptr;
+    double pixels_ = 0;
+    mutable std::vector<ShapedGlyph> run_;
     std::vector<std::shared_ptr<const FontFace>> faces_;
     double points_;
     double ascent_ = 0;

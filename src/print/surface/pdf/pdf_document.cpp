@@ -115,9 +115,12 @@ void PdfDocument::Text(double x, double top, const ByteMetrics& metrics, std::st
     }
     StyleUse& style = Use(metrics);
     const double baseline = top + metrics.Ascent();
-    // One text object for the run; a font switch and a fresh position only where a character
-    // comes from another face.
-    content_ += "BT\n";
+    if (metrics.Shaped()) {
+        ShapedText(x, baseline, metrics, bytes, style);
+    } else {
+        // One text object for the run; a font switch and a fresh position only where a character
+        // comes from another face.
+        content_ += "BT\n";
     int face = -1;
     double penX = x;
     bool inString = false;
@@ -160,9 +163,10 @@ void PdfDocument::Text(double x, double top, const ByteMetrics& metrics, std::st
             face = -1;
         }
     }
-    if (inString)
-        content_ += ">Tj\n";
-    content_ += "ET\n";
+        if (inString)
+            content_ += ">Tj\n";
+        content_ += "ET\n";
+    }
     if (underline) {
         Point(x, baseline + metrics.UnderlineOffset() + metrics.UnderlineThickness() / 2);
         content_ += ' ';
@@ -171,6 +175,56 @@ void PdfDocument::Text(double x, double top, const ByteMetrics& metrics, std::st
         AppendNumber(content_, metrics.UnderlineThickness() / 20);
         content_ += " re f\n";
     }
+}
+
+void PdfDocument::ShapedText(double x, double baseline, const ByteMetrics& metrics, std::string_view bytes,
+                             StyleUse& style)
+{
+    // Each glyph where layout put it: the font's own width, corrected in the text array wherever
+    // shaping (kerning) moved the next glyph.
+    content_ += "BT\n";
+    int face = -1;
+    double penX = x;
+    double pdfX = x; // where the viewer's pen is after the glyphs written so far
+    bool inArray = false;
+    const double perTwip = 1000.0 / (metrics.Points() * 20);
+    for (const ShapedGlyph& glyph : metrics.Shape(bytes)) {
+        if (glyph.glyph == 0) {
+            penX += glyph.advance;
+            continue;
+        }
+        PdfFonts::Used*& used = style.faces[glyph.face];
+        if (used == nullptr)
+            used = &fonts_.Use(metrics.Faces()[glyph.face], out_);
+        const FontFace& font = *metrics.Faces()[glyph.face];
+        if (glyph.face != face) {
+            if (inArray)
+                content_ += "]TJ\n";
+            face = glyph.face;
+            content_ += '/' + used->resource + ' ';
+            AppendNumber(content_, metrics.Points());
+            content_ += " Tf 1 0 0 1 ";
+            Point(penX, baseline);
+            content_ += " Tm[";
+            inArray = true;
+            pdfX = penX;
+        } else if (const double shift = (pdfX - penX) * perTwip; std::fabs(shift) >= 0.5) {
+            AppendNumber(content_, shift);
+            pdfX = penX;
+        }
+        content_ += '<';
+        AppendGlyph(content_, glyph.glyph);
+        content_ += '>';
+        std::u32string characters;
+        for (std::uint32_t i = glyph.first; i < glyph.last && i < bytes.size(); ++i)
+            characters += metrics.Glyph(static_cast<unsigned char>(bytes[i])).character;
+        PdfFonts::MarkSequence(*used, glyph.glyph, std::move(characters));
+        pdfX += font.Advance(glyph.glyph) * metrics.Points() * 20 / font.UnitsPerEm();
+        penX += glyph.advance;
+    }
+    if (inArray)
+        content_ += "]TJ\n";
+    content_ += "ET\n";
 }
 
 void PdfDocument::Image(const PdfImage& image, double x, double y, double width, double height)

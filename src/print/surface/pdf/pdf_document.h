@@ -45,6 +45,7 @@ private:
         std::vector<PdfFonts::Used*> faces;
     };
     void EndPage();
+    void ShapedText(double x, double baseline, const ByteMetrics& metrics, std::string_view bytes, StyleUse& style);
     StyleUse& Use(const ByteMetrics& metrics);
     void Point(double x, double y); // appends "x y" in points
 

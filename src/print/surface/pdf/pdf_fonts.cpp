@@ -77,7 +77,8 @@ void AppendUtf16(std::string& out, char32_t character)
     AppendHex(out, 0xdc00 + (offset & 0x3ff), 4);
 }
 
-std::string ToUnicodeMap(const std::vector<char32_t>& characters)
+std::string ToUnicodeMap(const std::vector<char32_t>& characters,
+                         const std::map<std::uint32_t, std::u32string>& sequences)
 {
     std::string map = "/CIDInit/ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                       "/CIDSystemInfo<</Registry(Adobe)/Ordering(UCS)/Supplement 0>>def\n"
@@ -95,7 +96,12 @@ std::string ToUnicodeMap(const std::vector<char32_t>& characters)
             map += '<';
             AppendHex(map, used[i], 4);
             map += "><";
-            AppendUtf16(map, characters[used[i]]);
+            if (const auto sequence = sequences.find(used[i]); sequence != sequences.end()) {
+                for (char32_t character : sequence->second)
+                    AppendUtf16(map, character);
+            } else {
+                AppendUtf16(map, characters[used[i]]);
+            }
             map += ">\n";
         }
         map += "endbfchar\n";
@@ -165,7 +171,7 @@ void WriteFont(PdfOutput& out, const PdfFonts::Used& used)
     out.EndObject();
 
     out.StreamObject(file, face.Cff() ? "/Subtype/OpenType" : "/Length1 " + std::to_string(program.size()), program);
-    out.StreamObject(toUnicode, "", ToUnicodeMap(used.characters));
+    out.StreamObject(toUnicode, "", ToUnicodeMap(used.characters, used.sequences));
 }
 
 } // namespace

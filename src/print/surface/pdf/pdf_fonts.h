@@ -22,6 +22,8 @@ public:
         int object = 0;       // the Type0 font, written by WriteAll
         // The character each used glyph stands for; 0 for unused glyphs.
         std::vector<char32_t> characters;
+        // Glyphs that stand for more than one character (ligatures).
+        std::map<std::uint32_t, std::u32string> sequences;
     };
 
     // The face's entry, given a resource name and a reserved object on first use.
@@ -30,6 +32,15 @@ public:
     {
         if (glyph < used.characters.size() && used.characters[glyph] == 0)
             used.characters[glyph] = character;
+    }
+    static void MarkSequence(Used& used, std::uint32_t glyph, std::u32string characters)
+    {
+        if (glyph >= used.characters.size() || characters.empty())
+            return;
+        if (used.characters[glyph] == 0)
+            used.characters[glyph] = characters[0];
+        if (characters.size() > 1)
+            used.sequences.emplace(glyph, std::move(characters));
     }
     // The resource dictionary's /Font entries.
     std::string ResourceEntries() const;
