@@ -4,6 +4,7 @@
 
 #include <hb.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -51,13 +52,24 @@ ByteMetrics::ByteMetrics(const std::string& family, bool bold, bool italic, doub
     faces_.push_back(primary);
     const double pixels = points * 20; // 1440 dots per inch: a pixel is a twip
     const Scale scale(pixels, primary->UnitsPerEm());
-    const std::int64_t ascent = scale.Multiply(primary->Ascender());
-    const std::int64_t descent = scale.Multiply(-primary->Descender());
-    const std::int64_t leading = scale.Multiply(primary->LineGap());
+    std::int64_t ascent = scale.Multiply(primary->Ascender());
+    std::int64_t descent = scale.Multiply(-primary->Descender());
+    std::int64_t lineSpacing = ascent + descent + scale.Multiply(primary->LineGap());
+    if (primary->Cff()) {
+        // PostScript outlines have always been measured by their bounding box, on whole pixels.
+        const int* box = primary->BoundingBox();
+        const int height = std::max(primary->UnitsPerEm() * 12 / 10, box[3] - box[1]);
+        ascent = (scale.Multiply(box[3]) + 63) & ~std::int64_t{63};
+        descent = (scale.Multiply(-box[1]) + 63) & ~std::int64_t{63};
+        lineSpacing = (scale.Multiply(height) + 32) & ~std::int64_t{63};
+    }
+    std::int64_t averageCharWidth = scale.Multiply(primary->AverageCharWidth());
+    if (primary->Cff())
+        averageCharWidth = (averageCharWidth + 32) & ~std::int64_t{63};
     ascent_ = Twips(ascent);
     descent_ = Twips(descent);
-    lineSpacing_ = Twips(ascent + descent + leading);
-    averageCharWidth_ = Twips(scale.Multiply(primary->AverageCharWidth()));
+    lineSpacing_ = Twips(lineSpacing);
+    averageCharWidth_ = Twips(averageCharWidth);
     underlineOffset_ = -pixels * primary->UnderlinePosition() / primary->UnitsPerEm();
     underlineThickness_ = pixels * primary->UnderlineThickness() / primary->UnitsPerEm();
 

@@ -62,6 +62,17 @@ FcPattern* StylePattern(const std::string& family, bool bold, bool italic)
     return pattern;
 }
 
+// TrueType and OpenType files (glyf or CFF outlines) are what HarfBuzz reads and a PDF embeds;
+// PostScript Type 1 and bitmap fonts are passed over.
+bool OpenTypeFormat(FcPattern* font)
+{
+    FcChar8* format = nullptr;
+    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch)
+        return true;
+    const std::string_view name(reinterpret_cast<const char*>(format));
+    return name == "TrueType" || name == "CFF";
+}
+
 using FaceKey = std::tuple<std::string, unsigned>;
 
 std::map<FaceKey, std::shared_ptr<const FontFace>>& Loaded()
@@ -183,15 +194,13 @@ std::shared_ptr<const FontFace> FontFace::Resolve(const std::string& family, boo
     const auto key = std::make_tuple(family, bold, italic);
     if (auto found = resolved.find(key); found != resolved.end())
         return found->second;
-    // The best match that HarfBuzz can read: PostScript Type 1 files are passed over.
+    // The best match that HarfBuzz can read.
     FcPattern* pattern = StylePattern(family, bold, italic);
     FcResult result = FcResultNoMatch;
     FcFontSet* sorted = FcFontSort(Config(), pattern, FcFalse, nullptr, &result);
     std::shared_ptr<const FontFace> face;
     for (int i = 0; sorted != nullptr && i < sorted->nfont && !face; ++i) {
-        FcChar8* format = nullptr;
-        if (FcPatternGetString(sorted->fonts[i], FC_FONTFORMAT, 0, &format) == FcResultMatch &&
-            std::string_view(reinterpret_cast<const char*>(format)) != "TrueType")
+        if (!OpenTypeFormat(sorted->fonts[i]))
             continue;
         if (FcPattern* rendered = FcFontRenderPrepare(Config(), pattern, sorted->fonts[i])) {
             try {
@@ -227,9 +236,7 @@ std::shared_ptr<const FontFace> FontFace::ForCharacter(const std::string& family
         if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch ||
             !FcCharSetHasChar(has, character))
             continue;
-        FcChar8* format = nullptr;
-        if (FcPatternGetString(sorted->fonts[i], FC_FONTFORMAT, 0, &format) == FcResultMatch &&
-            std::string_view(reinterpret_cast<const char*>(format)) != "TrueType")
+        if (!OpenTypeFormat(sorted->fonts[i]))
             continue;
         FcPattern* rendered = FcFontRenderPrepare(Config(), pattern, sorted->fonts[i]);
         std::uint32_t glyph = 0;
