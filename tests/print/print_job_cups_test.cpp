@@ -2,6 +2,7 @@
 // private scheduler and the system's PDF filter between the job and the saved document: text lands
 // at the margins plus the layout's offsets, nothing is scaled, and a logo job is one job.
 #include "pdf_probe.h"
+#include "platform/code_pages.h"
 #include "private_cups.h"
 #include "print/logo_picture.h"
 #include "print/print_job.h"
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void cleanupTestCase() { cups_.stop(); }
     void textSitsOnThePrintableArea();
     void logoJobIsOneJob();
+    void styledTextKeepsItsFontsAndLetters();
 
 private:
     PrivateCups cups_;
@@ -123,6 +125,37 @@ void TestPrintJobCups::logoJobIsOneJob()
     QCOMPARE(FindPdfWord(saved, QStringLiteral("INVOICE")).page, 1);
     QCOMPARE(FindPdfWord(saved, QStringLiteral("rest")).page, 2);
     QCOMPARE(PdfImageCount(saved), 1);
+}
+
+// The same PDF the built-in printer files reaches the queue: through the scheduler and its filter
+// the fonts stay embedded subsets with Unicode maps, the code page's letters read back, and the
+// styled runs keep their places.
+void TestPrintJobCups::styledTextKeepsItsFontsAndLetters()
+{
+    CupsRig rig("office");
+    rig.global.settings.FontName = "Courier New";
+    rig.global.rules.ControlChars.push_back(ControlChar{"\x1b" "E", "bb"});
+    rig.global.rules.ControlChars.push_back(ControlChar{"\x1b" "F", "eb"});
+    rig.global.rules.ControlChars.push_back(ControlChar{"\x1b" "4", "bi"});
+    rig.global.rules.ControlChars.push_back(ControlChar{"\x1b" "5", "ei"});
+    SelectCodePages({"CP1250", "CP852"});
+    const int before = cups_.savedJobs(QStringLiteral("office")).size();
+    QVERIFY(rig.Print("plain \x1b" "Ebold\x1b" "F \x1b" "4italic\x1b" "5\r\n\xc9\xcd\xbb \xa0rv\xa1zt\xfbr\x8b\r\n"));
+    QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("office"), before + 1, JobWaitMs), qPrintable(cups_.errorLog()));
+    const QString saved = cups_.savedJobs(QStringLiteral("office")).constLast();
+    const QList<PdfFontInfo> fonts = PdfFontTable(saved);
+    QCOMPARE(fonts.size(), 3);
+    for (const PdfFontInfo& font : fonts)
+        QVERIFY2(font.embedded && font.subset && font.unicode, qPrintable(font.name));
+    const QString text = PdfText(saved);
+    QVERIFY2(text.contains(QStringLiteral("plain bold italic")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("╔═╗ árvíztűrő")), qPrintable(text));
+    // Courier New's stand-in advances 0.6 em: "bold" starts six cells after the margin.
+    const double left = QueueMargins.left() + 567 / 20.0;
+    const PdfWord bold = FindPdfWord(saved, QStringLiteral("bold"));
+    QVERIFY2(std::fabs(bold.xMin - (left + 6 * 10 * 1229 / 2048.0)) < Quarter &&
+                 std::fabs(bold.yMin - QueueMargins.top()) < Quarter,
+             qPrintable(Describe(bold)));
 }
 
 QTEST_MAIN(TestPrintJobCups)

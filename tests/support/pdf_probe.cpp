@@ -93,6 +93,57 @@ QStringList PdfFonts(const QString& path)
     return fonts;
 }
 
+QList<PdfFontInfo> PdfFontTable(const QString& path)
+{
+    QList<PdfFontInfo> fonts;
+    const QStringList lines = Poppler(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n'));
+    // The columns of the header's dashes: name, type, encoding, emb, sub, uni, object, generation.
+    if (lines.size() < 2)
+        return fonts;
+    QList<QPair<qsizetype, qsizetype>> columns;
+    const QString& dashes = lines[1];
+    for (qsizetype i = 0; i < dashes.size();) {
+        if (dashes[i] != QLatin1Char('-')) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        while (i < dashes.size() && dashes[i] == QLatin1Char('-'))
+            ++i;
+        columns.append({start, i - start});
+    }
+    if (columns.size() < 6)
+        return fonts;
+    const auto field = [&](const QString& line, int column) {
+        return line.mid(columns[column].first, columns[column].second).trimmed();
+    };
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty())
+            continue;
+        PdfFontInfo font;
+        font.name = field(lines[i], 0);
+        font.type = field(lines[i], 1);
+        font.embedded = field(lines[i], 3) == QLatin1String("yes");
+        font.subset = field(lines[i], 4) == QLatin1String("yes");
+        font.unicode = field(lines[i], 5) == QLatin1String("yes");
+        fonts << font;
+    }
+    return fonts;
+}
+
+QImage PdfPageImage(const QString& path, int page, int dotsPerInch)
+{
+    QTemporaryDir out;
+    const QString base = out.filePath(QStringLiteral("page"));
+    if (Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                                           QStringLiteral("-r"), QString::number(dotsPerInch), QStringLiteral("-f"),
+                                           QString::number(page), QStringLiteral("-l"), QString::number(page), path,
+                                           base})
+            .isNull())
+        return {};
+    return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
+}
+
 int PdfImageCount(const QString& path)
 {
     const QString list = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});

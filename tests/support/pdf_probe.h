@@ -29,6 +29,18 @@ PdfWord FindPdfWord(const QString& path, const QString& text);
 QString PdfText(const QString& path);
 // The font names as pdffonts lists them (subset prefixes removed).
 QStringList PdfFonts(const QString& path);
+// One line of pdffonts: the name with its subset tag, the type, and whether the font is embedded,
+// a subset, and has a Unicode map.
+struct PdfFontInfo {
+    QString name;
+    QString type;
+    bool embedded = false;
+    bool subset = false;
+    bool unicode = false;
+};
+QList<PdfFontInfo> PdfFontTable(const QString& path);
+// The page rendered by pdftoppm in grey at this resolution; null when it cannot be rendered.
+QImage PdfPageImage(const QString& path, int page, int dotsPerInch);
 // The number of images that pdfimages -list finds.
 int PdfImageCount(const QString& path);
 // Each image's encoding as pdfimages -list names it ("image" for Flate, "jpeg" for DCT, …).
