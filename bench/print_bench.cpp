@@ -1,94 +1,46 @@
-// Print-engine benchmark: generates spool files of 2,000, 20,000 and 200,000 lines (CP852
-// letters, a form feed every 66 lines, style escapes every few lines, a dozen rules), prints each
-// through PrintJob and reports wall time, pages per second and peak memory, with CUPS's own text
-// filter on the same files as a yardstick.
+// Print benchmark, CUPS's own text filter as the yardstick, everything measured in one run:
+//  - 32,767 rules loaded (and sorted) from a settings file;
+//  - spool files of 2,000, 20,000 and 200,000 lines (CP852, style escapes): Orvalin's time and
+//    peak memory (each job in a fresh process of this benchmark, so that each peak is its own),
+//    cupsfilter's text-to-PDF time on the same text, and the ratio; medians of the runs;
+//  - one-page documents a second, printed one after another in one process;
+//  - the executable's wall time for a one-shot run of a one-page file;
+//  - a 64 MiB file without line ends, refused without being held in memory.
 //
-// Usage: print_bench [--keep] [lines...]   (--keep leaves the generated files in place)
-#include "print/print_job.h"
+// Usage: print_bench [--keep] [--runs N] [--orvalin PATH] [lines...]
+//   --keep leaves the generated files in place; PATH is the executable (default: beside this one).
 #include "bench_printers.h"
-#include "common/codepage.h"
+#include "bench_spool.h"
+#include "print/print_job.h"
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
-const char Escape = '\x1b';
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
-// A dozen rules of the kind a legacy program's printer set-up uses.
-void AddRules(Global& global)
+double Median(std::vector<double> values)
 {
-    auto rule = [&](std::string trigger, std::string action) {
-        global.rules.ControlChars.push_back(ControlChar{std::move(trigger), std::move(action)});
-    };
-    rule(std::string{Escape, '-', '1'}, "bu");
-    rule(std::string{Escape, '-', '0'}, "eu");
-    rule(std::string{Escape, 'E'}, "bb");
-    rule(std::string{Escape, 'F'}, "eb");
-    rule(std::string{Escape, '4'}, "bi");
-    rule(std::string{Escape, '5'}, "ei");
-    rule(std::string{Escape, '0'}, "h8");
-    rule(std::string{Escape, '2'}, "h6");
-    rule(std::string{Escape, '@'}, "");
-    rule(std::string{Escape, 'M'}, "12");
-    rule("\f", "np");
-    rule("\x0e", "");
-}
-
-// CP852 text: Hungarian letters among plain ones, style escapes every few lines. The same text
-// without escapes and in UTF-8 goes to plainPath, for CUPS's filter, which reads UTF-8.
-void WriteSpoolFile(const fs::path& path, const fs::path& plainPath, int lines)
-{
-    static const char* const words[] = {
-        "sz\xa0ml\xa0", "\x82rt\x82k", "\x94sszesen", "fizet\x82si", "hat\x8bid\x8b", "\xa3j", "t\x81k\xfbr",
-        "\xb5" "FA", "\x90rt\x82k", "\xe0sszeg", "k\x94lts\x82g", "kedvezm\x82ny", "r\x82szletez\x82s",
-    };
-    const CodePage& cp852 = CodePage::Get("CP852");
-    std::ofstream out(path, std::ios::binary);
-    std::ofstream plain(plainPath, std::ios::binary);
-    std::string line;
-    std::string text;
-    for (int i = 0; i < lines; ++i) {
-        line.clear();
-        text.clear();
-        if (i % 5 == 0)
-            line += std::string{Escape, 'E'};
-        if (i % 7 == 0)
-            line += std::string{Escape, '4'};
-        if (i % 11 == 0)
-            line += std::string{Escape, '-', '1'};
-        text += std::to_string(i + 1);
-        for (int w = 0; w < 8; ++w) {
-            text += ' ';
-            text += words[(i * 3 + w) % (sizeof words / sizeof *words)];
-        }
-        line += text;
-        if (i % 5 == 0)
-            line += std::string{Escape, 'F'};
-        if (i % 7 == 0)
-            line += std::string{Escape, '5'};
-        if (i % 11 == 0)
-            line += std::string{Escape, '-', '0'};
-        if ((i + 1) % 66 == 0) {
-            line += '\f';
-            text += '\f';
-        }
-        line += "\r\n";
-        text += "\r\n";
-        out << line;
-        plain << cp852.ToUtf8(text);
-    }
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
 long PeakRssKiB()
@@ -98,29 +50,20 @@ long PeakRssKiB()
     return usage.ru_maxrss;
 }
 
-double Seconds(std::chrono::steady_clock::duration duration)
+Global BenchGlobal()
 {
-    return std::chrono::duration<double>(duration).count();
+    Global global;
+    global.settings.PrinterName = BuiltInPrinterName;
+    global.settings.FontName = "Courier New";
+    global.settings.FontSize = 10;
+    global.settings.LeftMargin = 0.8;
+    global.startup.PollMode = false;
+    AddBenchRules(global);
+    return global;
 }
 
-bool HaveCupsFilter()
-{
-    return std::system("command -v cupsfilter >/dev/null 2>&1") == 0;
-}
-
-// CUPS's text filter to PDF on the same file; negative when it fails.
-double CupsFilterSeconds(const fs::path& file)
-{
-    const std::string command = "cupsfilter -i text/plain -m application/pdf '" + file.string() + "' >/dev/null 2>&1";
-    const auto start = std::chrono::steady_clock::now();
-    const int status = std::system(command.c_str());
-    const double seconds = Seconds(std::chrono::steady_clock::now() - start);
-    return status == 0 ? seconds : -1;
-}
-
-// The full list of rules, triggers of one to four bytes mixed, loaded from a settings file: the
-// load sorts them.
-void BenchRuleLoading(const fs::path& folder)
+// The full list of rules, triggers of one to four bytes mixed, loaded from a settings file.
+double RuleLoadingSeconds(const fs::path& folder)
 {
     Settings settings;
     Rules rules;
@@ -133,14 +76,133 @@ void BenchRuleLoading(const fs::path& folder)
     SaveSettings(file, settings, rules);
     SettingsEnvironment env;
     env.FileExists = [](const std::string&) { return false; };
-    int events = 0;
-    env.ProcessEvents = [&events] { ++events; };
+    env.ProcessEvents = [] {};
     Settings loadedSettings;
     Rules loaded;
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     LoadSettings(file, loadedSettings, loaded, env);
-    const double seconds = Seconds(std::chrono::steady_clock::now() - start);
-    std::printf("%d rules loaded and sorted in %.3f s\n", loaded.HighestIndex(), seconds);
+    return Seconds(Clock::now() - start);
+}
+
+// Child mode: prints one file and reports "seconds pages peak-KiB" on standard output.
+int RunOneJob(int argc, char** argv, const std::string& file)
+{
+    BenchPrinters bench(argc, argv);
+    Global global = BenchGlobal();
+    auto printers = bench.MakePrinters();
+    auto canvas = bench.MakeCanvas();
+    PrintJobContext context{global, *printers, *canvas, {}};
+    const auto start = Clock::now();
+    try {
+        PrintJob(file, "0", context);
+    } catch (const std::exception& e) {
+        std::cerr << "job failed: " << e.what() << "\n";
+        return 1;
+    }
+    const double seconds = Seconds(Clock::now() - start);
+    std::printf("%.6f %ld %ld\n", seconds, bench.Pages(*printers), PeakRssKiB());
+    return 0;
+}
+
+// Runs a command and returns its wall time; negative when it fails. output receives its stdout.
+double Timed(const std::vector<std::string>& command, const fs::path& folder, std::string* output = nullptr)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return -1;
+    std::fflush(stdout); // nothing buffered here is written twice by the child
+    const auto start = Clock::now();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Output nobody reads (a filter's PDF) goes nowhere rather than into this process.
+        if (output)
+            ::dup2(pipeEnds[1], 1);
+        else
+            std::freopen("/dev/null", "w", stdout);
+        ::close(pipeEnds[0]);
+        std::freopen("/dev/null", "w", stderr);
+        if (!folder.empty() && ::chdir(folder.c_str()) != 0)
+            ::_exit(127);
+        std::vector<char*> args;
+        for (const std::string& word : command)
+            args.push_back(const_cast<char*>(word.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t count; (count = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(count));
+    ::close(pipeEnds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const double seconds = Seconds(Clock::now() - start);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+// One-page documents printed one after another in this process, per second.
+double OnePageJobsPerSecond(BenchPrinters& bench, const fs::path& folder, int jobs)
+{
+    const fs::path file = folder / "one-page.txt";
+    WriteBenchSpoolFile(file, folder / "one-page-plain.txt", 40);
+    Global global = BenchGlobal();
+    auto printers = bench.MakePrinters();
+    auto canvas = bench.MakeCanvas();
+    PrintJobContext context{global, *printers, *canvas, {}};
+    const auto start = Clock::now();
+    for (int job = 0; job < jobs; ++job)
+        PrintJob(file.string(), "0", context);
+    const double seconds = Seconds(Clock::now() - start);
+    bench.Pages(*printers); // removes the documents
+    return jobs / seconds;
+}
+
+// The executable in a portable folder of its own (settings beside it, the built-in printer), run
+// once per measurement on a one-page file named on its command line.
+double OneShotSeconds(const fs::path& executable, const fs::path& folder)
+{
+    const fs::path program = folder / "program";
+    fs::create_directories(program / "Spool");
+    fs::copy_file(executable, program / "orvalin", fs::copy_options::overwrite_existing);
+    Settings settings;
+    settings.PrinterName = BuiltInPrinterName;
+    settings.FontName = "Courier New";
+    settings.SpoolFolder = (program / "Spool").string() + "/";
+    Rules rules;
+    SaveSettings(program / "Orvalin.ini", settings, rules);
+    WriteBenchSpoolFile(program / "PAGE.TXT", folder / "page-plain.txt", 40);
+    // A name without lower-case letters starts the one-shot mode.
+    return Timed({(program / "orvalin").string(), "PAGE.TXT"}, program);
+}
+
+// A huge file without any line end is one overlong line: it must be refused without being held
+// in memory. Reports the time to refuse it and this process's peak memory after.
+void OverlongLine(BenchPrinters& bench, const fs::path& folder)
+{
+    const fs::path file = folder / "one-line.txt";
+    {
+        std::ofstream out(file, std::ios::binary);
+        const std::string block(1 << 20, 'x');
+        for (int i = 0; i < 64; ++i)
+            out << block;
+    }
+    Global global = BenchGlobal();
+    auto printers = bench.MakePrinters();
+    auto canvas = bench.MakeCanvas();
+    PrintJobContext context{global, *printers, *canvas, {}};
+    const auto start = Clock::now();
+    std::string outcome = "printed";
+    try {
+        PrintJob(file.string(), "0", context);
+    } catch (const std::exception&) {
+        outcome = "refused";
+    }
+    std::printf("64 MiB without line ends: %s in %.3f s, peak RSS %ld KiB\n", outcome.c_str(),
+                Seconds(Clock::now() - start), PeakRssKiB());
 }
 
 } // namespace
@@ -149,88 +211,84 @@ int main(int argc, char** argv)
 {
     std::vector<int> sizes;
     bool keep = false;
+    int runs = 5;
+    fs::path executable = fs::absolute(fs::path(argv[0])).parent_path() / "orvalin";
     for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--keep")
+        const std::string word = argv[i];
+        if (word == "--job" && i + 1 < argc)
+            return RunOneJob(argc, argv, argv[i + 1]);
+        if (word == "--keep")
             keep = true;
+        else if (word == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (word == "--orvalin" && i + 1 < argc)
+            executable = argv[++i];
         else if (std::atoi(argv[i]) > 0)
             sizes.push_back(std::atoi(argv[i]));
     }
     if (sizes.empty())
         sizes = {2000, 20000, 200000};
+    // Neither Orvalin nor its runs ask the machine's scheduler anything.
+    ::setenv("CUPS_SERVER", "/nonexistent/orvalin-bench-no-cups.sock", 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
     const fs::path folder = fs::temp_directory_path() / ("orvalin-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
+    const std::string self = fs::absolute(fs::path(argv[0])).string();
+    const bool cups = std::system("command -v cupsfilter >/dev/null 2>&1") == 0;
 
-    BenchRuleLoading(folder);
-
-    BenchPrinters bench(argc, argv);
-    std::cout << "target: " << bench.Description() << "\n";
-    const bool cups = HaveCupsFilter();
-
-    std::printf("%10s %12s %10s %12s %10s %14s %14s\n", "lines", "file bytes", "pages", "seconds", "pages/s",
-                "peak RSS KiB", "cupsfilter s");
+    std::printf("%d rules loaded and sorted in %.3f s\n", MaxRules, RuleLoadingSeconds(folder));
+    std::printf("medians of %d runs\n\n", runs);
+    std::printf("| lines | pages | Orvalin s | peak MiB | texttopdf s | Orvalin / texttopdf |\n");
+    std::printf("|------:|------:|----------:|---------:|------------:|--------------------:|\n");
     for (int lines : sizes) {
         const fs::path file = folder / ("spool-" + std::to_string(lines) + ".txt");
         const fs::path plain = folder / ("plain-" + std::to_string(lines) + ".txt");
-        WriteSpoolFile(file, plain, lines);
-
-        Global global;
-        global.settings.PrinterName = BuiltInPrinterName;
-        global.settings.FontName = "Courier New";
-        global.settings.FontSize = 10;
-        global.settings.LeftMargin = 0.8;
-        global.startup.PollMode = false;
-        AddRules(global);
-        auto printers = bench.MakePrinters();
-        auto canvas = bench.MakeCanvas();
-        PrintJobContext context{global, *printers, *canvas, {}};
-
-        const auto start = std::chrono::steady_clock::now();
-        try {
-            PrintJob(file.string(), "0", context);
-        } catch (const std::exception& e) {
-            std::cerr << "job of " << lines << " lines failed: " << e.what() << "\n";
-            return 1;
+        WriteBenchSpoolFile(file, plain, lines);
+        std::vector<double> seconds, peaks, filter;
+        long pages = 0;
+        for (int run = 0; run < runs; ++run) {
+            std::string report;
+            if (Timed({self, "--job", file.string()}, {}, &report) < 0) {
+                std::cerr << "the job of " << lines << " lines failed\n";
+                return 1;
+            }
+            double taken = 0;
+            long peak = 0;
+            if (std::sscanf(report.c_str(), "%lf %ld %ld", &taken, &pages, &peak) == 3) {
+                seconds.push_back(taken);
+                peaks.push_back(peak / 1024.0);
+            }
+            if (cups)
+                filter.push_back(Timed({"cupsfilter", "-i", "text/plain", "-m", "application/pdf", plain.string()}, {}));
         }
-        const double seconds = Seconds(std::chrono::steady_clock::now() - start);
-        const long pages = bench.Pages(*printers);
-        const double cupsSeconds = cups ? CupsFilterSeconds(plain) : -1;
-        char cupsText[32];
-        if (!cups)
-            std::snprintf(cupsText, sizeof cupsText, "n/a");
-        else if (cupsSeconds < 0)
-            std::snprintf(cupsText, sizeof cupsText, "failed");
-        else
-            std::snprintf(cupsText, sizeof cupsText, "%.3f", cupsSeconds);
-        std::printf("%10d %12lld %10ld %12.3f %10.0f %14ld %14s\n", lines,
-                    static_cast<long long>(fs::file_size(file)), pages, seconds,
-                    seconds > 0 ? pages / seconds : 0.0, PeakRssKiB(), cupsText);
+        const double ours = Median(seconds);
+        const double theirs = Median(filter);
+        char theirsText[32] = "n/a";
+        char ratioText[32] = "n/a";
+        if (theirs > 0) {
+            std::snprintf(theirsText, sizeof theirsText, "%.3f", theirs);
+            std::snprintf(ratioText, sizeof ratioText, "%.2f", ours / theirs);
+        }
+        std::printf("| %d | %ld | %.3f | %.1f | %s | %s |\n", lines, pages, ours, Median(peaks), theirsText, ratioText);
         std::fflush(stdout);
     }
-    // A huge file without any line end is one overlong line: it must be refused without being
-    // held in memory.
+
     {
-        const fs::path file = folder / "one-line.txt";
-        {
-            std::ofstream out(file, std::ios::binary);
-            const std::string block(1 << 20, 'x');
-            for (int i = 0; i < 64; ++i)
-                out << block;
-        }
-        Global global;
-        global.settings.PrinterName = BuiltInPrinterName;
-        auto printers = bench.MakePrinters();
-        auto canvas = bench.MakeCanvas();
-        PrintJobContext context{global, *printers, *canvas, {}};
-        const auto start = std::chrono::steady_clock::now();
-        std::string outcome = "printed";
-        try {
-            PrintJob(file.string(), "0", context);
-        } catch (const std::exception&) {
-            outcome = "refused";
-        }
-        std::printf("64 MiB without line ends: %s in %.3f s, peak RSS %ld KiB\n", outcome.c_str(),
-                    Seconds(std::chrono::steady_clock::now() - start), PeakRssKiB());
+        BenchPrinters bench(argc, argv);
+        std::vector<double> rates;
+        for (int run = 0; run < runs; ++run)
+            rates.push_back(OnePageJobsPerSecond(bench, folder, 100));
+        std::printf("\none-page documents in one process: %.0f a second\n", Median(rates));
+        OverlongLine(bench, folder);
+    }
+    if (fs::exists(executable)) {
+        std::vector<double> walls;
+        for (int run = 0; run < runs; ++run)
+            walls.push_back(OneShotSeconds(executable, folder));
+        std::printf("one-shot run of a one-page file (%s): %.0f ms wall\n", executable.c_str(), Median(walls) * 1000);
+    } else {
+        std::printf("one-shot run: no executable at %s\n", executable.c_str());
     }
 
     if (keep) {
