@@ -32,7 +32,7 @@ arch=$(dpkg --print-architecture)
 [ "$(basename "$deb")" = "orvalin_${version}_${arch}.deb" ] || fail "package named $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libcups2 fonts-liberation2; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libcups2 libharfbuzz0b libharfbuzz-subset0 libfontconfig1 zlib1g fonts-liberation2; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 
