@@ -154,7 +154,7 @@ private Q_SLOTS:
         QCOMPARE(ShowAction(table, "7,5", ','), std::string("Font size: 7,5"));
         QCOMPARE(ShowAction(table, "", '.'), std::string("Ignore"));
         QCOMPARE(ShowAction(table, "h2", '.'), std::string("Line height 1/12"));
-        QCOMPARE(ShowAction(table, "NP", '.'), std::string("ERROR ..."));
+        QCOMPARE(ShowAction(table, "NP", '.'), std::string("Page break"));
         QCOMPARE(ShowAction(table, "0", '.'), std::string("Font size: 0")); // numeric before the table
         QCOMPARE(ShowAction(table, "zz", '.'), std::string("ERROR ..."));
         QCOMPARE(ControlCodeRowText(table, ControlChar{"", "eb"}, '.'), std::string("\tEnd bold"));

@@ -1,5 +1,6 @@
 #include "show_codes.h"
 
+#include "common/bytes.h"
 #include "common/numbers.h"
 
 std::string ShowAsciiCodes(const std::string& asciiCode)
@@ -17,7 +18,8 @@ std::string ShowAction(const ActionTableType& table, const std::string& actionCo
 {
     if (IsNumeric(actionCode, decimalSeparator))
         return table[FontSizeActionIndex].Label + actionCode;
-    const int index = FindActionByCode(table, actionCode);
+    // Named as the printer reads it: "NP" is a page break like "np".
+    const int index = FindActionByCode(table, LowerAscii(actionCode));
     return index >= 0 ? table[index].Label : "ERROR ...";
 }
 
