@@ -48,19 +48,15 @@ bool OpenSpool(const std::filesystem::path& file, std::optional<SpoolReader>& re
     }
 }
 
-// Reads the first lines of the file into the search. False when the file cannot be opened; a
-// read error ends the head where it happened.
-bool ReadHead(const std::filesystem::path& file, HeadSearch& head)
+// Reads the first lines of the file into the search; a read error ends the head where it
+// happened.
+void ReadHead(SpoolReader& reader, HeadSearch& head)
 {
-    std::optional<SpoolReader> reader;
-    if (!OpenSpool(file, reader))
-        return false;
     try {
-        for (int line = 0; line < HeadLines && !reader->AtEnd(); ++line)
-            reader->ReadLine([&](std::string_view piece) { head.Feed(piece); });
+        for (int line = 0; line < HeadLines && !reader.AtEnd(); ++line)
+            reader.ReadLine([&](std::string_view piece) { head.Feed(piece); });
     } catch (const OrvalinError&) {
     }
-    return true;
 }
 
 // Steps of the printing pass: every line through the interpreter, the logo page ended at the
@@ -125,9 +121,13 @@ bool PrintJob(const std::filesystem::path& file, const std::string& orientation,
     SetUpPrinter(settings, printer, orientation);
 
     HeadSearch head({settings.LogoCondition, global.rules.LandscapeChars, global.rules.PortraitChars});
-    // A file that cannot be opened waits for the next attempt.
-    if (!ReadHead(file, head))
+    // A file that cannot be opened waits for the next attempt. Head and lines are read through
+    // the one open file, so that a new job renamed over the name in between cannot lend the old
+    // job's head its lines.
+    std::optional<SpoolReader> reader;
+    if (!OpenSpool(file, reader))
         return false;
+    ReadHead(*reader, head);
     // Each job's own head decides: a file without the condition leaves later files their logo.
     global.print.JobHasLogo = settings.LogoEnabled && head.Contains(LogoConditionNeedle);
     // An empty trigger text counts as absent, so that without "ol"/"op" rules the argument decides.
@@ -141,9 +141,7 @@ bool PrintJob(const std::filesystem::path& file, const std::string& orientation,
     global.print.LinesPerInch = 6;
     global.print.SavedFontSize = settings.FontSize;
 
-    std::optional<SpoolReader> reader;
-    if (!OpenSpool(file, reader))
-        return false;
+    reader->Rewind();
 
     // From here errors end the job and the file stays for the next tick. The unfinished document
     // is discarded, so that the next attempt does not print its first part a second time.

@@ -87,6 +87,14 @@ bool SpoolReader::Fill()
     }
 }
 
+void SpoolReader::Rewind()
+{
+    if (::lseek(fd_, 0, SEEK_SET) != 0)
+        throw SpoolContentError("The file " + path_.string() + " cannot be read again from its start.");
+    position_ = end_ = 0;
+    eof_ = false;
+}
+
 bool SpoolReader::AtEnd()
 {
     return position_ == end_ && !Fill();

@@ -42,6 +42,9 @@ public:
     // True when every byte has been read. Throws SpoolContentError when the file cannot be read.
     bool AtEnd();
 
+    // Goes back to the first byte of the same open file. Throws SpoolContentError when it cannot.
+    void Rewind();
+
     // Reads one line: bytes up to and including the first CR LF, or to the end of the file. The
     // bytes go to sink(std::string_view) in pieces as they come, the CR LF included. Returns true
     // when the line ended with a CR LF that is not the file's last two bytes: the line proper is
