@@ -67,20 +67,8 @@ void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
     TextInterpreter interpreter(context.global, printer, context.canvas);
     std::string line;
     while (!reader.AtEnd()) {
-        line.clear();
-        std::uint64_t length = 0;
-        // Only as much of a line is kept as could ever be printed, so a file without line ends
-        // never fills memory; a longer line is refused below.
-        constexpr std::size_t keep = MaxRestLength + 2;
-        const bool endedByCrLf = reader.ReadLine([&](std::string_view piece) {
-            length += piece.size();
-            if (line.size() < keep)
-                line.append(piece.substr(0, std::min(piece.size(), keep - line.size())));
-        });
-        if (endedByCrLf) {
-            length -= 2;
-            line.resize(line.size() - 2);
-        }
+        // Only as much of a line is kept as could ever be printed; a longer line is refused below.
+        const std::uint64_t length = ReadCappedLine(reader, line, MaxRestLength + 2);
         if (length > MaxRestLength)
             ThrowOverlongLine(length);
 

@@ -2,11 +2,13 @@
 // file on disk is still the one that was read.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -91,4 +93,22 @@ bool SpoolReader::ReadLine(Sink&& sink)
             return !AtEnd();
         lastWasCr = false;
     }
+}
+
+// Reads one line into line, without its ending CR LF, keeping at most keep bytes of it so that a
+// file without line ends never fills memory. Returns the line's whole length.
+inline std::uint64_t ReadCappedLine(SpoolReader& reader, std::string& line, std::size_t keep)
+{
+    line.clear();
+    std::uint64_t length = 0;
+    const bool endedByCrLf = reader.ReadLine([&](std::string_view piece) {
+        length += piece.size();
+        if (line.size() < keep)
+            line.append(piece.substr(0, std::min(piece.size(), keep - line.size())));
+    });
+    if (endedByCrLf) {
+        length -= 2;
+        line.resize(line.size() - 2);
+    }
+    return length;
 }

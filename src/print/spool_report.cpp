@@ -80,18 +80,7 @@ std::vector<OverlongLine> ReadLines(const std::filesystem::path& file, SequenceC
     SpoolReader reader(file);
     std::string line;
     for (std::uint64_t number = 1; !reader.AtEnd(); ++number) {
-        line.clear();
-        std::uint64_t length = 0;
-        constexpr std::size_t keep = MaxRestLength + 2;
-        const bool endedByCrLf = reader.ReadLine([&](std::string_view piece) {
-            length += piece.size();
-            if (line.size() < keep)
-                line.append(piece.substr(0, std::min(piece.size(), keep - line.size())));
-        });
-        if (endedByCrLf) {
-            length -= 2;
-            line.resize(line.size() - 2);
-        }
+        const std::uint64_t length = ReadCappedLine(reader, line, MaxRestLength + 2);
         if (length > MaxRestLength) {
             overlong.push_back({number, length});
             continue;
