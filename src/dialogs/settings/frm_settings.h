@@ -2,7 +2,7 @@
 // state, warns about non-numbers while typing, and on Rendben checks, stores and saves everything.
 #pragma once
 
-#include "autostart_entry.h"
+#include "platform/autostart.h"
 #include "commit_settings.h"
 #include "settings/global.h"
 

@@ -1,5 +1,5 @@
 // The automatic-start entry as an XDG autostart file, in a temporary HOME.
-#include "dialogs/settings/autostart_entry.h"
+#include "platform/autostart_xdg.h"
 #include "temp_folder.h"
 
 #include <QDir>
@@ -160,10 +160,10 @@ private Q_SLOTS:
     void programEntryIsNamedAfterTheExecutable()
     {
         const AutoStartEntry entry = ProgramAutoStartEntry();
-        QCOMPARE(QString::fromStdString(entry.Name), QStringLiteral("autostart_entry_test"));
+        QCOMPARE(QString::fromStdString(entry.Name), QStringLiteral("autostart_test"));
         QCOMPARE(QString::fromStdString(entry.Command), QCoreApplication::applicationFilePath());
     }
 };
 
 QTEST_GUILESS_MAIN(AutoStartEntryTest)
-#include "autostart_entry_test.moc"
+#include "autostart_test.moc"

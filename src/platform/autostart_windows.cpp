@@ -1,6 +1,6 @@
 // The automatic-start entry on Windows: a text value under the machine-wide Run key, named after
 // the executable, holding the program's path. Compiled only for WIN32.
-#include "autostart_entry.h"
+#include "autostart.h"
 
 #include "platform/code_pages.h"
 

@@ -1,4 +1,4 @@
-#include "autostart_entry.h"
+#include "autostart_xdg.h"
 
 #include <QCoreApplication>
 #include <QDir>
