@@ -2,13 +2,11 @@
 // laid onto the printer page as a whole.
 #pragma once
 
+#include "common/units.h"
 #include "print/surface/printer.h"
 #include "settings/settings.h"
 
 class QImage;
-
-// A picture's size on paper: 96 pixels an inch.
-inline constexpr double TwipsPerPixel = 15.0;
 
 // The logo picture as the job sees it. The core never looks inside the image, so its pixel size
 // travels with it (LogoPictureOf in logo_picture.h fills both from a QImage).
