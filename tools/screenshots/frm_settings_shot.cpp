@@ -1,4 +1,4 @@
-// Not a test: shows the settings dialog on a real display (run under xvfb-run) and saves a
+// Shows the settings dialog on a real display (run under xvfb-run) and saves a
 // picture of it, and one with the rule list's popup open, into the folder given as argument.
 #include "dialogs/controlcodes/edit_control_code.h"
 #include "dialogs/settings/frm_settings.h"
