@@ -119,29 +119,29 @@ private Q_SLOTS:
     {
         const ActionTableType table = BuildActionTable();
         ControlCharForm form;
-        form.codes[0] = "27";
-        form.codes[5] = "69";
-        form.actionIndex = 3;
+        form.Codes[0] = "27";
+        form.Codes[5] = "69";
+        form.ActionIndex = 3;
         QCOMPARE(BuildControlChar(form, table, '.'), std::optional<ControlChar>(ControlChar{"\x1b\x45", "bb"}));
 
-        form.actionIndex = FontSizeActionIndex;
-        form.fontSizeText = "";
+        form.ActionIndex = FontSizeActionIndex;
+        form.FontSizeText = "";
         QVERIFY(!BuildControlChar(form, table, '.'));
-        form.fontSizeText = "12abc";
+        form.FontSizeText = "12abc";
         QCOMPARE(BuildControlChar(form, table, '.')->ActionCode, std::string("12"));
 
-        form.codes[9] = "x";
+        form.Codes[9] = "x";
         QVERIFY(!BuildControlChar(form, table, '.'));
-        form.codes[9] = "";
+        form.Codes[9] = "";
 
         // No selected entry, or one outside the table, gives no rule rather than a guess.
-        form.actionIndex = -1;
+        form.ActionIndex = -1;
         QVERIFY(!BuildControlChar(form, table, '.'));
-        form.actionIndex = 22;
+        form.ActionIndex = 22;
         QVERIFY(!BuildControlChar(form, table, '.'));
 
-        form.actionIndex = IgnoreActionIndex;
-        form.codes = {};
+        form.ActionIndex = IgnoreActionIndex;
+        form.Codes = {};
         QCOMPARE(BuildControlChar(form, table, '.'), std::optional<ControlChar>(ControlChar{}));
     }
 
@@ -166,9 +166,9 @@ private Q_SLOTS:
         QFETCH(int, actionIndex);
         QFETCH(QString, code);
         ControlCharForm form;
-        form.codes[0] = "7";
-        form.openedAction = opened.toStdString();
-        form.actionIndex = actionIndex;
+        form.Codes[0] = "7";
+        form.OpenedAction = opened.toStdString();
+        form.ActionIndex = actionIndex;
         const std::optional<ControlChar> rule = BuildControlChar(form, BuildActionTable(), '.');
         if (code == "refused") {
             QVERIFY(!rule);

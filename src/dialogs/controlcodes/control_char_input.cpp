@@ -73,7 +73,7 @@ std::optional<ControlChar> BuildControlChar(const ControlCharForm& form, const A
 {
     ControlChar rule;
     bool error = false;
-    for (const std::string& text : form.codes) {
+    for (const std::string& text : form.Codes) {
         if (text.empty())
             continue;
         if (const std::optional<unsigned char> code = CodeBoxValue(text, decimalSeparator))
@@ -81,18 +81,18 @@ std::optional<ControlChar> BuildControlChar(const ControlCharForm& form, const A
         else
             error = true;
     }
-    const int opened = PreselectedAction(table, form.openedAction, decimalSeparator);
-    if (form.actionIndex == FontSizeActionIndex) {
-        if (const std::optional<std::string> size = FontSizeActionCode(form.fontSizeText, decimalSeparator))
+    const int opened = PreselectedAction(table, form.OpenedAction, decimalSeparator);
+    if (form.ActionIndex == FontSizeActionIndex) {
+        if (const std::optional<std::string> size = FontSizeActionCode(form.FontSizeText, decimalSeparator))
             rule.ActionCode = *size;
         else
             error = true;
-    } else if (form.actionIndex > 0 && form.actionIndex < static_cast<int>(table.size())) {
-        rule.ActionCode = form.actionIndex == opened ? form.openedAction
-                                                     : table[static_cast<std::size_t>(form.actionIndex)].Code;
-    } else if (form.actionIndex < 0 && opened < 0) {
+    } else if (form.ActionIndex > 0 && form.ActionIndex < static_cast<int>(table.size())) {
+        rule.ActionCode = form.ActionIndex == opened ? form.OpenedAction
+                                                     : table[static_cast<std::size_t>(form.ActionIndex)].Code;
+    } else if (form.ActionIndex < 0 && opened < 0) {
         // An unknown code opens with no entry selected; without a choice it stays as it was.
-        rule.ActionCode = form.openedAction;
+        rule.ActionCode = form.OpenedAction;
     } else {
         error = true;
     }

@@ -43,10 +43,10 @@ int PreselectedAction(const ActionTableType& table, const std::string& actionCod
 
 // What the editor's controls hold when OK is pressed.
 struct ControlCharForm {
-    std::array<std::string, CodeBoxCount> codes; // each box's text, as typed (UTF-8 of ASCII digits)
-    int actionIndex = IgnoreActionIndex;         // the selected entry's item data; -1 for none
-    std::string fontSizeText;                    // the size box's text
-    std::string openedAction;                    // the rule's action code when the editor opened
+    std::array<std::string, CodeBoxCount> Codes; // each box's text, as typed (UTF-8 of ASCII digits)
+    int ActionIndex = IgnoreActionIndex;         // the selected entry's item data; -1 for none
+    std::string FontSizeText;                    // the size box's text
+    std::string OpenedAction;                    // the rule's action code when the editor opened
 };
 
 // The rule the form describes, or nothing when a non-empty box is not a valid code or the chosen

@@ -61,7 +61,7 @@ public:
 
 ControlCodeList::ControlCodeList(QListWidget& list, std::vector<ControlChar>& workingCodes,
                                  const ActionTableType& table, char decimalSeparator, Editor editor, QWidget* owner)
-    : list_(list), WorkingCodes(workingCodes), table_(table), decimalSeparator_(decimalSeparator),
+    : list_(list), workingCodes_(workingCodes), table_(table), decimalSeparator_(decimalSeparator),
       editor_(std::move(editor)), owner_(owner)
 {
     list_.setItemDelegate(new TabColumnsDelegate(&list_));
@@ -71,18 +71,18 @@ ControlCodeList::ControlCodeList(QListWidget& list, std::vector<ControlChar>& wo
     list_.viewport()->installEventFilter(this);
     list_.installEventFilter(this);
 
-    ppMenuSettings_ = new QMenu(QStringLiteral("ppMenuSettings"), owner);
-    ppMenuSettings_->setObjectName(QStringLiteral("ppMenuSettings"));
-    ppAdd = ppMenuSettings_->addAction(QStringLiteral("Új"));
+    ppMenuSettings = new QMenu(QStringLiteral("ppMenuSettings"), owner);
+    ppMenuSettings->setObjectName(QStringLiteral("ppMenuSettings"));
+    ppAdd = ppMenuSettings->addAction(QStringLiteral("Új"));
     ppAdd->setObjectName(QStringLiteral("ppAdd"));
-    ppEdit = ppMenuSettings_->addAction(QStringLiteral("Módosít"));
+    ppEdit = ppMenuSettings->addAction(QStringLiteral("Módosít"));
     ppEdit->setObjectName(QStringLiteral("ppEdit"));
-    ppDelete = ppMenuSettings_->addAction(QStringLiteral("Töröl"));
+    ppDelete = ppMenuSettings->addAction(QStringLiteral("Töröl"));
     ppDelete->setObjectName(QStringLiteral("ppDelete"));
-    ppMenuSettings_->setDefaultAction(ppAdd);
-    connect(ppAdd, &QAction::triggered, this, &ControlCodeList::ppAdd_Click);
-    connect(ppEdit, &QAction::triggered, this, &ControlCodeList::ppEdit_Click);
-    connect(ppDelete, &QAction::triggered, this, &ControlCodeList::ppDelete_Click);
+    ppMenuSettings->setDefaultAction(ppAdd);
+    connect(ppAdd, &QAction::triggered, this, &ControlCodeList::OnAddChosen);
+    connect(ppEdit, &QAction::triggered, this, &ControlCodeList::OnEditChosen);
+    connect(ppDelete, &QAction::triggered, this, &ControlCodeList::OnDeleteChosen);
 }
 
 ControlCodeList::~ControlCodeList()
@@ -97,9 +97,9 @@ void ControlCodeList::ShowControlCodes()
     const QList<QListWidgetItem*> selected = list_.selectedItems();
     const QString remembered = selected.isEmpty() ? QString() : selected.first()->text();
     list_.clear();
-    const int highest = static_cast<int>(WorkingCodes.size()) - 1;
+    const int highest = static_cast<int>(workingCodes_.size()) - 1;
     for (int i = 1; i <= highest; ++i) {
-        auto* row = new QListWidgetItem(FromAnsi(ControlCodeRowText(table_, WorkingCodes[i], decimalSeparator_)));
+        auto* row = new QListWidgetItem(FromAnsi(ControlCodeRowText(table_, workingCodes_[i], decimalSeparator_)));
         row->setData(Qt::UserRole, i);
         list_.addItem(row);
     }
@@ -120,7 +120,7 @@ int ControlCodeList::SelectedRule() const
     if (selected.isEmpty())
         return 0;
     const int index = selected.first()->data(Qt::UserRole).toInt();
-    return index >= 1 && index < static_cast<int>(WorkingCodes.size()) ? index : 0;
+    return index >= 1 && index < static_cast<int>(workingCodes_.size()) ? index : 0;
 }
 
 bool ControlCodeList::eventFilter(QObject* watched, QEvent* event)
@@ -129,7 +129,7 @@ bool ControlCodeList::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-                lstControlChar_MenuKey();
+                OnMenuKey();
                 return true;
             }
         }
@@ -144,13 +144,13 @@ bool ControlCodeList::eventFilter(QObject* watched, QEvent* event)
         // The list's own handling would select the row under the pointer: the popup acts on the row
         // that was selected before.
         if (event->type() == QEvent::MouseButtonPress)
-            lstControlChar_MouseDown(mouse->button(), mouse->buttons(), mouse->globalPosition().toPoint());
+            OnListMouseDown(mouse->button(), mouse->buttons(), mouse->globalPosition().toPoint());
         return true;
     }
     if (event->type() == QEvent::MouseButtonDblClick) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
-            lstControlChar_DblClick();
+            OnListDoubleClick();
             return true;
         }
         return mouse->button() == Qt::RightButton;
@@ -158,7 +158,7 @@ bool ControlCodeList::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-void ControlCodeList::lstControlChar_MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
+void ControlCodeList::OnListMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
                                                const QPoint& globalPos)
 {
     if (button != Qt::RightButton || buttons != Qt::RightButton)
@@ -166,7 +166,7 @@ void ControlCodeList::lstControlChar_MouseDown(Qt::MouseButton button, Qt::Mouse
     ShowPopup(globalPos);
 }
 
-void ControlCodeList::lstControlChar_MenuKey()
+void ControlCodeList::OnMenuKey()
 {
     QPoint where(0, 0);
     const QList<QListWidgetItem*> selected = list_.selectedItems();
@@ -183,41 +183,41 @@ void ControlCodeList::ShowPopup(const QPoint& globalPos)
     ppEdit->setEnabled(rows);
     ppDelete->setEnabled(rows);
     ppAdd->setEnabled(true);
-    ppMenuSettings_->exec(globalPos, ppAdd);
+    ppMenuSettings->exec(globalPos, ppAdd);
 }
 
-void ControlCodeList::lstControlChar_DblClick()
+void ControlCodeList::OnListDoubleClick()
 {
     // Every row holds at least the tab, so a selected row is never blank.
     const QList<QListWidgetItem*> selected = list_.selectedItems();
     if (!selected.isEmpty() && !selected.first()->text().trimmed().isEmpty())
-        ppEdit_Click();
+        OnEditChosen();
 }
 
-void ControlCodeList::ppAdd_Click()
+void ControlCodeList::OnAddChosen()
 {
     SetMousePointer(MousePointer::Hourglass);
     const ControlChar added = EditControlCode(ControlChar{});
     // A cancelled editor, or one confirmed with every code box empty, adds nothing.
-    if (!added.AsciiCode.empty() && static_cast<int>(WorkingCodes.size()) - 1 < MaxRules)
-        WorkingCodes.push_back(added);
+    if (!added.AsciiCode.empty() && static_cast<int>(workingCodes_.size()) - 1 < MaxRules)
+        workingCodes_.push_back(added);
     ShowControlCodes();
     SetMousePointer(MousePointer::Default);
 }
 
-void ControlCodeList::ppEdit_Click()
+void ControlCodeList::OnEditChosen()
 {
     const int i = SelectedRule();
     if (i == 0)
         return;
     SetMousePointer(MousePointer::Hourglass);
-    const ControlChar edited = EditControlCode(WorkingCodes[i]);
-    WorkingCodes[i] = edited;
+    const ControlChar edited = EditControlCode(workingCodes_[i]);
+    workingCodes_[i] = edited;
     ShowControlCodes();
     SetMousePointer(MousePointer::Default);
 }
 
-void ControlCodeList::ppDelete_Click()
+void ControlCodeList::OnDeleteChosen()
 {
     if (SelectedRule() == 0)
         return;
@@ -230,7 +230,7 @@ void ControlCodeList::ppDelete_Click()
     const int i = SelectedRule();
     if (i == 0)
         return;
-    WorkingCodes.erase(WorkingCodes.begin() + i);
+    workingCodes_.erase(workingCodes_.begin() + i);
     ShowControlCodes();
 }
 

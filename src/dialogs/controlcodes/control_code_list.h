@@ -30,33 +30,33 @@ public:
     // Refills the list; the row whose text equals the previously selected row's stays selected.
     void ShowControlCodes();
 
-    QMenu& ppMenuSettings() { return *ppMenuSettings_; }
+    QMenu& Popup() { return *ppMenuSettings; }
 
     // The popup's commands.
-    void ppAdd_Click();
-    void ppEdit_Click();
-    void ppDelete_Click();
+    void OnAddChosen();
+    void OnEditChosen();
+    void OnDeleteChosen();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void lstControlChar_MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& globalPos);
+    void OnListMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& globalPos);
     // The Menu key and Shift+F10: the same popup, at the selected row.
-    void lstControlChar_MenuKey();
+    void OnMenuKey();
     void ShowPopup(const QPoint& globalPos);
-    void lstControlChar_DblClick();
+    void OnListDoubleClick();
     ControlChar EditControlCode(const ControlChar& rule);
     // The rule index of the selected row, or 0 when no row is selected.
     int SelectedRule() const;
 
     QListWidget& list_;
-    std::vector<ControlChar>& WorkingCodes;
+    std::vector<ControlChar>& workingCodes_;
     const ActionTableType& table_;
     char decimalSeparator_;
     Editor editor_;
     QWidget* owner_;
-    QMenu* ppMenuSettings_ = nullptr;
+    QMenu* ppMenuSettings = nullptr;
     QAction* ppAdd = nullptr;
     QAction* ppEdit = nullptr;
     QAction* ppDelete = nullptr;

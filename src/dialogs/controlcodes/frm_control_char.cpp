@@ -1,5 +1,7 @@
 #include "frm_control_char.h"
 
+#include "dialogs/dialog_texts.h"
+#include "dialogs/font_size_box.h"
 #include "platform/locale_numbers.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
@@ -7,8 +9,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QFont>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,22 +19,9 @@
 
 namespace {
 
-const QString MessageTitle = QStringLiteral("Orvalinó - Beállítások");
-const QString ValueNotAllowed = QStringLiteral("HIBA !!!\r\n\r\nEz az érték nem megengedett.");
-const QString ChangeNotSaved = QStringLiteral(
-    "HIBA !!!\r\n\r\nEgy vagy több megadott érték nem megengedett. A változtatás nem mentödött.");
-
-const char* const FontSizes[] = {"6", "7", "8", "9", "10", "11", "12", "14", "16",
-                                 "18", "20", "22", "24", "26", "28", "36", "48", "72"};
-
-// The form is laid out in twips; at 96 dots per inch a pixel is 15 twips.
-constexpr int TwipsPerPixel = 15;
-
-int Px(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
-
-void Place(QWidget* widget, int left, int top, int width, int height)
+QString ErrorMessage(const char* text)
 {
-    widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+    return QString::fromUtf8(ErrorFirstLine) + QString::fromLatin1(MessageBreak) + QString::fromUtf8(text);
 }
 
 } // namespace
@@ -42,74 +29,17 @@ void Place(QWidget* widget, int left, int top, int width, int height)
 frmControlChar::frmControlChar(QWidget* parent, const ActionTableType& actionTable)
     : QDialog(parent), actionTable_(actionTable)
 {
-    setObjectName(QStringLiteral("frmControlChar"));
-    setWindowTitle(QStringLiteral("Vezérlő kódok"));
-    setModal(true);
-    setFixedSize(Px(4965), Px(4515));
-    // The twip positions leave room for an 8-point font; a larger desktop font would cut the
-    // captions and the codes off.
-    QFont formFont = font();
-    formFont.setPointSize(8);
-    setFont(formFont);
-
-    frm_[0] = new QGroupBox(QStringLiteral("Akció"), this);
-    frm_[0]->setObjectName(QStringLiteral("frm0"));
-    Place(frm_[0], 0, 0, 4935, 1215);
-
-    selAction_ = new QComboBox(frm_[0]);
-    selAction_->setObjectName(QStringLiteral("selAction"));
-    Place(selAction_, 120, 240, 4695, 315);
-
-    lblSelFontSize_ = new QLabel(QStringLiteral("Betüméret"), frm_[0]);
-    lblSelFontSize_->setObjectName(QStringLiteral("lblSelFontSize"));
-    Place(lblSelFontSize_, 180, 810, 975, 210);
-
-    selFontSize_ = new QComboBox(frm_[0]);
-    selFontSize_->setObjectName(QStringLiteral("selFontSize"));
-    selFontSize_->setEditable(true);
-    // The typed size is only read on OK; Enter must not add it to the list.
-    selFontSize_->setInsertPolicy(QComboBox::NoInsert);
-    // The size is what the user types: "1" stays 1 rather than being completed to "10" from the list.
-    selFontSize_->setCompleter(nullptr);
-    Place(selFontSize_, 1200, 720, 3615, 315);
-
-    frm_[1] = new QGroupBox(QStringLiteral("ASCII kódok"), this);
-    frm_[1]->setObjectName(QStringLiteral("frm1"));
-    Place(frm_[1], 0, 1200, 4935, 2775);
+    BuildControls();
+    SetTabOrder();
 
     for (int i = 0; i < CodeBoxCount; ++i) {
-        auto* box = new QLineEdit(frm_[1]);
-        box->setObjectName(QStringLiteral("codASCII%1").arg(i));
-        box->setMaxLength(3);
-        Place(box, 120 + 1200 * (i % 4), 240 + 360 * (i / 4), 1095, 285);
+        QLineEdit* box = codASCII[static_cast<std::size_t>(i)];
         box->installEventFilter(this);
-        connect(box, &QLineEdit::textChanged, this, [this, i] { codASCIIChange(i); });
-        codASCII_[static_cast<std::size_t>(i)] = box;
+        connect(box, &QLineEdit::textChanged, this, [this, i] { OnCodeBoxChanged(i); });
     }
-
-    cmdOk_ = new QPushButton(QStringLiteral("Rendben"), this);
-    cmdOk_->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk_->setDefault(true);
-    Place(cmdOk_, 2640, 4080, 1095, 375);
-
-    cmdCancel_ = new QPushButton(QStringLiteral("Mégsem"), this);
-    cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-    Place(cmdCancel_, 3840, 4080, 1095, 375);
-
-    // Tab order: the action, the size, the 28 boxes row by row, OK, Cancel.
-    QWidget* previous = selAction_;
-    setTabOrder(previous, selFontSize_);
-    previous = selFontSize_;
-    for (QLineEdit* box : codASCII_) {
-        setTabOrder(previous, box);
-        previous = box;
-    }
-    setTabOrder(previous, cmdOk_);
-    setTabOrder(cmdOk_, cmdCancel_);
-
-    connect(selAction_, &QComboBox::currentIndexChanged, this, [this] { selActionClick(); });
-    connect(cmdOk_, &QPushButton::clicked, this, [this] { cmdOkClick(); });
-    connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancelClick(); });
+    connect(selAction, &QComboBox::currentIndexChanged, this, [this] { OnActionSelected(); });
+    connect(cmdOk, &QPushButton::clicked, this, [this] { OnOkClicked(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { OnCancelClicked(); });
 }
 
 char frmControlChar::DecimalSeparator() const { return ::DecimalSeparator(locale()); }
@@ -126,53 +56,52 @@ void frmControlChar::Load()
 {
     const char separator = DecimalSeparator();
 
-    selFontSize_->clear();
-    for (const char* size : FontSizes)
-        selFontSize_->addItem(QString::fromLatin1(size));
+    FillFontSizes(*selFontSize);
     // Adding the first item makes it current; the size text starts empty.
-    selFontSize_->setCurrentIndex(-1);
-    selFontSize_->clearEditText();
+    selFontSize->setCurrentIndex(-1);
+    selFontSize->clearEditText();
 
     {
-        const QSignalBlocker blocker(selAction_);
-        selAction_->clear();
+        const QSignalBlocker blocker(selAction);
+        selAction->clear();
         for (int i = 0; i < static_cast<int>(actionTable_.size()); ++i)
-            selAction_->addItem(QString::fromStdString(actionTable_[static_cast<std::size_t>(i)].Label), i);
-        selAction_->setCurrentIndex(PreselectedAction(actionTable_, tmpAction, separator));
+            selAction->addItem(QString::fromStdString(actionTable_[static_cast<std::size_t>(i)].Label), i);
+        selAction->setCurrentIndex(PreselectedAction(actionTable_, tmpAction, separator));
     }
-    if (selAction_->currentIndex() == FontSizeActionIndex)
-        selFontSize_->setEditText(QString::fromStdString(tmpAction));
-    selActionClick();
+    if (selAction->currentIndex() == FontSizeActionIndex)
+        selFontSize->setEditText(QString::fromStdString(tmpAction));
+    OnActionSelected();
 
     for (int i = 0; i < CodeBoxCount; ++i) {
         const auto position = static_cast<std::size_t>(i);
-        codASCII_[position]->setText(
+        codASCII[position]->setText(
             position < tmpCode.size()
                 ? QString::fromStdString(CodeBoxText(static_cast<unsigned char>(tmpCode[position])))
                 : QString());
     }
 
-    selAction_->setFocus(Qt::OtherFocusReason);
+    selAction->setFocus(Qt::OtherFocusReason);
     SetMousePointer(MousePointer::Default);
 }
 
-void frmControlChar::selActionClick()
+void frmControlChar::OnActionSelected()
 {
-    const bool fontSize = selAction_->currentData().toInt() == FontSizeActionIndex && selAction_->currentIndex() >= 0;
-    lblSelFontSize_->setVisible(fontSize);
-    selFontSize_->setVisible(fontSize);
+    const bool fontSize = selAction->currentData().toInt() == FontSizeActionIndex && selAction->currentIndex() >= 0;
+    lblSelFontSize->setVisible(fontSize);
+    selFontSize->setVisible(fontSize);
 }
 
-void frmControlChar::codASCIIChange(int index)
+void frmControlChar::OnCodeBoxChanged(int index)
 {
-    const std::string text = codASCII_[static_cast<std::size_t>(index)]->text().toStdString();
+    const std::string text = codASCII[static_cast<std::size_t>(index)]->text().toStdString();
     if (!IsAcceptableCodeBoxText(text, DecimalSeparator()))
-        MessageBox::Show(this, MessageTitle, ValueNotAllowed, MessageBox::Icon::Critical);
+        MessageBox::Show(this, QString::fromUtf8(DialogTitle), ErrorMessage("Ez az érték nem megengedett."),
+                         MessageBox::Icon::Critical);
 }
 
-void frmControlChar::codASCIIGotFocus(int index)
+void frmControlChar::OnCodeBoxEntered(int index)
 {
-    QLineEdit* box = codASCII_[static_cast<std::size_t>(index)];
+    QLineEdit* box = codASCII[static_cast<std::size_t>(index)];
     // Deferred, so that the mouse press which gave the focus does not place the caret afterwards.
     QTimer::singleShot(0, box, [box] {
         if (box->hasFocus()) {
@@ -182,19 +111,21 @@ void frmControlChar::codASCIIGotFocus(int index)
     });
 }
 
-void frmControlChar::cmdOkClick()
+void frmControlChar::OnOkClicked()
 {
     SetMousePointer(MousePointer::Hourglass);
     ControlCharForm form;
-    for (std::size_t i = 0; i < form.codes.size(); ++i)
-        form.codes[i] = codASCII_[i]->text().toStdString();
-    form.actionIndex = selAction_->currentIndex() >= 0 ? selAction_->currentData().toInt() : -1;
-    form.fontSizeText = selFontSize_->currentText().toStdString();
-    form.openedAction = tmpAction;
+    for (std::size_t i = 0; i < form.Codes.size(); ++i)
+        form.Codes[i] = codASCII[i]->text().toStdString();
+    form.ActionIndex = selAction->currentIndex() >= 0 ? selAction->currentData().toInt() : -1;
+    form.FontSizeText = selFontSize->currentText().toStdString();
+    form.OpenedAction = tmpAction;
 
     const std::optional<ControlChar> rule = BuildControlChar(form, actionTable_, DecimalSeparator());
     if (!rule) {
-        MessageBox::Show(this, MessageTitle, ChangeNotSaved, MessageBox::Icon::Critical);
+        MessageBox::Show(this, QString::fromUtf8(DialogTitle),
+                         ErrorMessage("Egy vagy több megadott érték nem megengedett. A változtatás nem mentödött."),
+                         MessageBox::Icon::Critical);
         SetMousePointer(MousePointer::Default);
         return;
     }
@@ -203,7 +134,7 @@ void frmControlChar::cmdOkClick()
     accept();
 }
 
-void frmControlChar::cmdCancelClick()
+void frmControlChar::OnCancelClicked()
 {
     SetMousePointer(MousePointer::Hourglass);
     reject();
@@ -213,7 +144,7 @@ void frmControlChar::keyPressEvent(QKeyEvent* event)
 {
     // Esc is the Cancel button, hourglass included.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cmdCancel_->click();
+        cmdCancel->click();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -227,8 +158,8 @@ bool frmControlChar::eventFilter(QObject* watched, QEvent* event)
         && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
         && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         for (int i = 0; i < CodeBoxCount; ++i) {
-            if (watched == codASCII_[static_cast<std::size_t>(i)])
-                codASCIIGotFocus(i);
+            if (watched == codASCII[static_cast<std::size_t>(i)])
+                OnCodeBoxEntered(i);
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -36,20 +36,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildControls();
+    void SetTabOrder();
     void Load();
-    void selActionClick();
-    void codASCIIChange(int index);
-    void codASCIIGotFocus(int index);
-    void cmdOkClick();
-    void cmdCancelClick();
+    void OnActionSelected();
+    void OnCodeBoxChanged(int index);
+    void OnCodeBoxEntered(int index);
+    void OnOkClicked();
+    void OnCancelClicked();
     char DecimalSeparator() const;
 
     ActionTableType actionTable_;
-    std::array<QGroupBox*, 2> frm_{};
-    QComboBox* selAction_ = nullptr;
-    QLabel* lblSelFontSize_ = nullptr;
-    QComboBox* selFontSize_ = nullptr;
-    std::array<QLineEdit*, CodeBoxCount> codASCII_{};
-    QPushButton* cmdOk_ = nullptr;
-    QPushButton* cmdCancel_ = nullptr;
+
+    QGroupBox* frm[2] = {};
+    QComboBox* selAction = nullptr;
+    QLabel* lblSelFontSize = nullptr;
+    QComboBox* selFontSize = nullptr;
+    std::array<QLineEdit*, CodeBoxCount> codASCII{};
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "commit_settings.h"
 
+#include "dialogs/dialog_texts.h"
+
 #include "common/errors.h"
 #include "common/numbers.h"
 
@@ -64,28 +66,28 @@ RefusalText RefusalMessage(Refusal field)
 {
     switch (field) {
     case Refusal::FontSize:
-        return {"Orvalinó - Beállítások", "HIBA !!!",
+        return {DialogTitle, ErrorFirstLine,
                 "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött"};
     case Refusal::FileName:
-        return {"Orvalinó - Beállítások", "HIBA !!!", "Érvénytelen file név."};
+        return {DialogTitle, ErrorFirstLine, "Érvénytelen file név."};
     case Refusal::Interval:
-        return {"Orvalinó - Beállítások", "Hiba !!!", "Nem megengedett érték. A változtatás nem mentődött"};
+        return {DialogTitle, "Hiba !!!", "Nem megengedett érték. A változtatás nem mentődött"};
     case Refusal::Margin:
-        return {"Orvalin - settings", "HIBA !!!", "Nem megengedett érték."};
+        return {"Orvalin - settings", ErrorFirstLine, "Nem megengedett érték."};
     case Refusal::UnstorableFolder:
-        return {"Orvalinó - Beállítások", "HIBA !!!",
+        return {DialogTitle, ErrorFirstLine,
                 "A \"Könyvtár neve\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
                 "A mező régi értéke maradt."};
     case Refusal::UnstorableLogoFile:
-        return {"Orvalinó - Beállítások", "HIBA !!!",
+        return {DialogTitle, ErrorFirstLine,
                 "A \"Logo File\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
                 "A mező régi értéke maradt."};
     case Refusal::UnstorableLogoCondition:
-        return {"Orvalinó - Beállítások", "HIBA !!!",
+        return {DialogTitle, ErrorFirstLine,
                 "A \"Logo Feltétel\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
                 "A mező régi értéke maradt."};
     case Refusal::UnstorableFileName:
-        return {"Orvalinó - Beállítások", "HIBA !!!",
+        return {DialogTitle, ErrorFirstLine,
                 "A \"File neve\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
                 "A mező régi értéke maradt."};
     }

@@ -3,6 +3,8 @@
 #include "commit_settings.h"
 #include "common/errors.h"
 #include "common/numbers.h"
+#include "dialogs/dialog_texts.h"
+#include "dialogs/font_size_box.h"
 #include "dialogs/controlcodes/control_code_list.h"
 #include "platform/code_pages.h"
 #include "platform/folder_browser.h"
@@ -24,16 +26,13 @@
 
 namespace {
 
-const QString DialogTitle = QStringLiteral("Orvalinó - Beállítások");
-const char* const FontSizes[] = {"6", "7", "8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28",
-                                 "36", "48", "72"};
+const QString Title = QString::fromUtf8(DialogTitle);
 // The short number fields take five typed characters.
 constexpr int ShortFieldLength = 5;
 
-
 QString Prompt(const char* firstLine, const QString& text)
 {
-    return QString::fromUtf8(firstLine) + QStringLiteral("\r\n\r\n") + text;
+    return QString::fromUtf8(firstLine) + QString::fromLatin1(MessageBreak) + text;
 }
 
 // The first entry equal to value (exactly, case-sensitively) becomes the selection; none when no
@@ -84,16 +83,16 @@ frmSettings::frmSettings(Global& global, Environment environment, QWidget* paren
 {
     BuildControls();
     SetTabOrder();
-    codeList_ = std::make_unique<ControlCodeList>(*lstControlChar, WorkingCodes_, global_.rules.ActionTable,
+    codeList_ = std::make_unique<ControlCodeList>(*lstControlChar, workingCodes_, global_.rules.ActionTable,
                                                   Separator(), env_.EditControlCode, this);
 
-    connect(AutoStart, &QCheckBox::stateChanged, this, [this] { AutoStart_Click(); });
-    connect(selInterval, &QLineEdit::textChanged, this, &frmSettings::NumberField_Change);
-    connect(selLeftMargin, &QLineEdit::textChanged, this, &frmSettings::NumberField_Change);
-    connect(CMDLogo, &QPushButton::clicked, this, &frmSettings::CMDLogo_Click);
-    connect(selPath, &QPushButton::clicked, this, &frmSettings::selPath_Click);
+    connect(AutoStart, &QCheckBox::stateChanged, this, [this] { OnAutoStartClicked(); });
+    connect(selInterval, &QLineEdit::textChanged, this, &frmSettings::OnNumberFieldChanged);
+    connect(selLeftMargin, &QLineEdit::textChanged, this, &frmSettings::OnNumberFieldChanged);
+    connect(CMDLogo, &QPushButton::clicked, this, &frmSettings::OnLogoBrowseClicked);
+    connect(selPath, &QPushButton::clicked, this, &frmSettings::OnFolderBrowseClicked);
     connect(cmdOk, &QPushButton::clicked, this, &frmSettings::CommitSettings);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::OnCancelClicked);
     Load();
 }
 
@@ -110,14 +109,14 @@ void frmSettings::Load()
     // The grayed state first, so the caption is set whatever the box held before.
     AutoStart->setTristate(true);
     AutoStart->setCheckState(Qt::PartiallyChecked);
-    AutoStartAtLoad_ = ReadAutoStartEntry(env_.AutoStart);
-    AutoStart->setCheckState(AutoStartAtLoad_ ? Qt::Checked : Qt::Unchecked);
+    autoStartAtLoad_ = ReadAutoStartEntry(env_.AutoStart);
+    AutoStart->setCheckState(autoStartAtLoad_ ? Qt::Checked : Qt::Unchecked);
     AutoStart->setTristate(false);
 
-    WorkingCodes_ = global_.rules.ControlChars;
-    if (WorkingCodes_.empty())
-        WorkingCodes_.push_back(ControlChar{});
-    WorkingCodes_[0] = ControlChar{};
+    workingCodes_ = global_.rules.ControlChars;
+    if (workingCodes_.empty())
+        workingCodes_.push_back(ControlChar{});
+    workingCodes_[0] = ControlChar{};
     ShowControlCodes();
 
     selPrinter->clear();
@@ -137,9 +136,7 @@ void frmSettings::Load()
         selFont->addItem(FromAnsi(family));
     SelectExactly(*selFont, FromAnsi(s.FontName));
 
-    selFontSize->clear();
-    for (const char* size : FontSizes)
-        selFontSize->addItem(QString::fromLatin1(size));
+    FillFontSizes(*selFontSize);
     selFontSize->setEditText(QString::number(s.FontSize));
 
     selFileName->setText(FromAnsi(s.SpoolFileName));
@@ -158,20 +155,20 @@ void frmSettings::Load()
     SetMousePointer(MousePointer::Default);
 }
 
-void frmSettings::AutoStart_Click()
+void frmSettings::OnAutoStartClicked()
 {
     AutoStart->setText(AutoStart->checkState() == Qt::Checked ? QStringLiteral("Igen") : QStringLiteral("Nem"));
 }
 
-void frmSettings::NumberField_Change(const QString& text)
+void frmSettings::OnNumberFieldChanged(const QString& text)
 {
     // Only a warning: the text stays as typed and the range is checked at Rendben.
     if (!IsNumeric(ToAnsi(text), Separator()))
-        MessageBox::Show(this, DialogTitle, Prompt("HIBA !!!", QStringLiteral("Nem számot adott meg.")),
+        MessageBox::Show(this, Title, Prompt(ErrorFirstLine, QStringLiteral("Nem számot adott meg.")),
                          MessageBox::Icon::Critical);
 }
 
-void frmSettings::CMDLogo_Click()
+void frmSettings::OnLogoBrowseClicked()
 {
     const QString remembered = TxtLogoFile->text();
     std::optional<QString> chosen;
@@ -185,7 +182,7 @@ void frmSettings::CMDLogo_Click()
     TxtLogoFile->setText(chosen ? *chosen : remembered);
 }
 
-void frmSettings::selPath_Click()
+void frmSettings::OnFolderBrowseClicked()
 {
     if (!env_.Chooser)
         return;
@@ -204,7 +201,7 @@ void frmSettings::selPath_Click()
     }
 }
 
-void frmSettings::cmdCancel_Click()
+void frmSettings::OnCancelClicked()
 {
     SetMousePointer(MousePointer::Hourglass);
     reject();
@@ -244,7 +241,7 @@ void frmSettings::CommitSettings()
     form.LogoCondition = StorableText(TxtLogoFelt->text(), old.LogoCondition);
     form.LogoX = ToAnsi(TxtKepX->text());
     form.LogoY = ToAnsi(TxtKepY->text());
-    StoreSettingsForm(form, WorkingCodes_, Separator(), global_.settings, global_.rules,
+    StoreSettingsForm(form, workingCodes_, Separator(), global_.settings, global_.rules,
                       [this](Refusal field) { ShowRefusal(field); });
 
     // The file is written through a temporary file: a failed save leaves the old file whole, and
@@ -252,8 +249,8 @@ void frmSettings::CommitSettings()
     try {
         SaveSettings(global_.SettingsFile, global_.settings, global_.rules);
     } catch (const OrvalinError& error) {
-        MessageBox::Show(this, DialogTitle,
-                         Prompt("HIBA !!!", QStringLiteral("A beállításokat nem sikerült menteni, a file nem "
+        MessageBox::Show(this, Title,
+                         Prompt(ErrorFirstLine, QStringLiteral("A beállításokat nem sikerült menteni, a file nem "
                                                            "változott. Az új értékek a program bezárásáig "
                                                            "érvényesek.\r\n\r\n")
                                                 + QString::fromUtf8(error.what())),
@@ -261,9 +258,9 @@ void frmSettings::CommitSettings()
     }
 
     const bool checked = AutoStart->checkState() != Qt::Unchecked;
-    if (!checked && AutoStartAtLoad_)
+    if (!checked && autoStartAtLoad_)
         DeleteAutoStartEntry(env_.AutoStart);
-    else if (checked && !AutoStartAtLoad_)
+    else if (checked && !autoStartAtLoad_)
         WriteAutoStartEntry(env_.AutoStart);
 
     if (env_.RefreshTrayIcon)

@@ -47,8 +47,8 @@ public:
 
     // The dialog's copy of the rules (element 0 the placeholder), and whether the automatic-start
     // entry existed when the dialog loaded.
-    const std::vector<ControlChar>& WorkingCodes() const { return WorkingCodes_; }
-    bool AutoStartAtLoad() const { return AutoStartAtLoad_; }
+    const std::vector<ControlChar>& WorkingCodes() const { return workingCodes_; }
+    bool AutoStartAtLoad() const { return autoStartAtLoad_; }
 
     // Rendben: checks and stores the values, saves, updates the automatic-start entry and the icon,
     // and closes the dialog.
@@ -61,18 +61,18 @@ private:
     void BuildControls();
     void SetTabOrder();
     void Load();
-    void AutoStart_Click();
-    void NumberField_Change(const QString& text);
-    void CMDLogo_Click();
-    void selPath_Click();
-    void cmdCancel_Click();
+    void OnAutoStartClicked();
+    void OnNumberFieldChanged(const QString& text);
+    void OnLogoBrowseClicked();
+    void OnFolderBrowseClicked();
+    void OnCancelClicked();
     void ShowRefusal(Refusal field);
     char Separator() const;
 
     Global& global_;
     Environment env_;
-    std::vector<ControlChar> WorkingCodes_;
-    bool AutoStartAtLoad_ = false;
+    std::vector<ControlChar> workingCodes_;
+    bool autoStartAtLoad_ = false;
     std::unique_ptr<ControlCodeList> codeList_;
 
     QGroupBox* frm[4] = {};

@@ -2,6 +2,8 @@
 // them, the two buttons stacked at the bottom right. Object names are the control names.
 #include "frm_settings.h"
 
+#include "dialogs/font_size_box.h"
+#include "dialogs/named.h"
 #include "single_line.h"
 
 #include <QCheckBox>
@@ -16,13 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLabel* Caption(QWidget* parent, const char* name, const QString& text)
 {
@@ -51,11 +46,7 @@ void frmSettings::BuildControls()
 
     frm[1] = Named(new QGroupBox(QStringLiteral("Betük"), this), "frm1");
     selFont = Named(new QComboBox(frm[1]), "selFont");
-    selFontSize = Named(new QComboBox(frm[1]), "selFontSize");
-    selFontSize->setEditable(true);
-    selFontSize->setInsertPolicy(QComboBox::NoInsert);
-    // The size is what the user types: "1" stays 1 rather than being completed to "10" from the list.
-    selFontSize->setCompleter(nullptr);
+    selFontSize = NewFontSizeBox(frm[1]);
     auto* fontLayout = new QHBoxLayout(frm[1]);
     fontLayout->addWidget(selFont, 3);
     fontLayout->addWidget(selFontSize, 1);
