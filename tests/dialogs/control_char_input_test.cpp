@@ -1,5 +1,6 @@
 // The editor's checks without widgets: code boxes, font sizes, the preselected action.
 #include "dialogs/controlcodes/control_char_input.h"
+#include "dialogs/controlcodes/show_codes.h"
 
 #include <QTest>
 
@@ -7,34 +8,56 @@ class ControlCharInputTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void codeBoxValues()
+    // A code box holds one byte's decimal code; anything else is refused, and warned about while
+    // typing (an empty box is neither).
+    void codeBoxes_data()
     {
-        QCOMPARE(CodeBoxValue("0", '.'), std::optional<unsigned char>(0));
-        QCOMPARE(CodeBoxValue("255", '.'), std::optional<unsigned char>(255));
-        QCOMPARE(CodeBoxValue(" 27 ", '.'), std::optional<unsigned char>(27));
-        QCOMPARE(CodeBoxValue("-0", '.'), std::optional<unsigned char>(0));
-        QCOMPARE(CodeBoxValue("2.5", '.'), std::optional<unsigned char>(2));   // half to even
-        QCOMPARE(CodeBoxValue("3.5", '.'), std::optional<unsigned char>(4));
-        QCOMPARE(CodeBoxValue(".5", '.'), std::optional<unsigned char>(0));
-        QCOMPARE(CodeBoxValue("2,5", ','), std::optional<unsigned char>(2));   // numeric; value reads "2"
-        QCOMPARE(CodeBoxValue("2e2", '.'), std::optional<unsigned char>(200));
-        QVERIFY(!CodeBoxValue("2,5", '.'));
-        QVERIFY(!CodeBoxValue("", '.'));
-        QVERIFY(!CodeBoxValue("   ", '.'));
-        QVERIFY(!CodeBoxValue("-", '.'));
-        QVERIFY(!CodeBoxValue("-1", '.'));
-        QVERIFY(!CodeBoxValue("256", '.'));
-        QVERIFY(!CodeBoxValue("255.5", '.')); // rounds to 256
-        QVERIFY(!CodeBoxValue("1e5", '.'));   // past 16 bits
-        QVERIFY(!CodeBoxValue("1e999", '.')); // past a double
-        QVERIFY(!CodeBoxValue("12a", '.'));
-        QVERIFY(!CodeBoxValue("1 2", '.'));
-
-        QVERIFY(IsAcceptableCodeBoxText("", '.'));
-        QVERIFY(IsAcceptableCodeBoxText("30", '.'));
-        QVERIFY(!IsAcceptableCodeBoxText("300", '.'));
-        QCOMPARE(CodeBoxText(0), std::string("0"));
-        QCOMPARE(CodeBoxText(255), std::string("255"));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<int>("value"); // -1: refused
+        const std::pair<const char*, int> period[] = {{"0", 0},
+                                                      {"255", 255},
+                                                      {" 27 ", 27},
+                                                      {"-0", 0},
+                                                      {"2.5", 2} /* half to even */,
+                                                      {"3.5", 4},
+                                                      {".5", 0},
+                                                      {"2e2", 200},
+                                                      {"2.6", 3},
+                                                      {"2,5", -1},
+                                                      {"", -1},
+                                                      {"   ", -1},
+                                                      {"-", -1},
+                                                      {"-1", -1},
+                                                      {"+", -1},
+                                                      {"256", -1},
+                                                      {"300", -1},
+                                                      {"255.5", -1} /* rounds to 256 */,
+                                                      {"1e5", -1} /* past 16 bits */,
+                                                      {"9e9", -1},
+                                                      {"1e999", -1} /* past a double */,
+                                                      {"12a", -1},
+                                                      {"1a", -1},
+                                                      {"ab", -1},
+                                                      {"1 2", -1}};
+        for (const auto& [text, value] : period)
+            QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text) << QChar('.') << value;
+        // With a comma locale both marks pass the numeric test; the value reads only the period.
+        QTest::newRow("2,5 comma locale") << "2,5" << QChar(',') << 2;
+        QTest::newRow("2,4 comma locale") << "2,4" << QChar(',') << 2;
+        QTest::newRow("2.6 comma locale") << "2.6" << QChar(',') << 3;
+        QTest::newRow("+7") << "+7" << QChar('.') << 7;
+    }
+    void codeBoxes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QChar, separator);
+        QFETCH(int, value);
+        const std::optional<unsigned char> code = CodeBoxValue(text.toStdString(), separator.toLatin1());
+        QCOMPARE(code ? int(*code) : -1, value);
+        QCOMPARE(IsAcceptableCodeBoxText(text.toStdString(), separator.toLatin1()), value >= 0 || text.isEmpty());
+        if (code)
+            QCOMPARE(CodeBoxValue(CodeBoxText(*code), '.'), code); // the text a box shows reads back
     }
 
     void leadingInt16Bounds()
@@ -76,6 +99,11 @@ private Q_SLOTS:
         QTest::newRow("16-bit overflow") << "99999" << QChar('.') << "";
         QTest::newRow("huge exponent") << "1e999" << QChar('.') << "";
         QTest::newRow("negative") << "-5" << QChar('.') << "";
+        QTest::newRow("lone minus") << "-" << QChar('.') << "";
+        QTest::newRow("blanks") << "   " << QChar('.') << "";
+        QTest::newRow("leading blanks") << "  9" << QChar('.') << "9";
+        QTest::newRow("0.4 rounds to 0") << "0.4" << QChar('.') << "";
+        QTest::newRow("32768, just past 16 bits") << "32768" << QChar('.') << "";
     }
     void fontSizes()
     {
@@ -177,6 +205,35 @@ private Q_SLOTS:
             QCOMPARE(rule->ActionCode, code.toStdString());
             QCOMPARE(rule->AsciiCode, std::string("\x07"));
         }
+    }
+
+    // How a rule reads in the settings dialog's list: codes, a tab, the action.
+    void rowTexts_data()
+    {
+        QTest::addColumn<QByteArray>("trigger");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QChar>("separator");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("one code") << QByteArray("\x0c") << "np" << QChar('.') << "12\tPage break";
+        QTest::newRow("two codes") << QByteArray("\x1b\x45") << "bb" << QChar('.') << "27, 69\tBegin bold";
+        QTest::newRow("byte 0, Ignore") << QByteArray(1, '\0') << "" << QChar('.') << "0\tIgnore";
+        QTest::newRow("high bytes") << QByteArray("\xff\x80") << "h2" << QChar('.') << "255, 128\tLine height 1/12";
+        QTest::newRow("no codes") << QByteArray() << "eb" << QChar('.') << "\tEnd bold";
+        QTest::newRow("font size") << QByteArray("\x1b\x21") << "12" << QChar('.') << "27, 33\tFont size: 12";
+        QTest::newRow("hand-edited size") << QByteArray("\x1b") << "7.5" << QChar('.') << "27\tFont size: 7.5";
+        QTest::newRow("comma size") << QByteArray("\x1b") << "7,5" << QChar(',') << "27\tFont size: 7,5";
+        QTest::newRow("numeric before the table") << QByteArray("\x1b") << "0" << QChar('.') << "27\tFont size: 0";
+        QTest::newRow("other case") << QByteArray("\x0c") << "NP" << QChar('.') << "12\tPage break";
+        QTest::newRow("unknown") << QByteArray("\x07") << "zz" << QChar('.') << "7\tERROR ...";
+    }
+    void rowTexts()
+    {
+        QFETCH(QByteArray, trigger);
+        QFETCH(QString, action);
+        QFETCH(QChar, separator);
+        QFETCH(QString, row);
+        const ControlChar rule{trigger.toStdString(), action.toStdString()};
+        QCOMPARE(QString::fromStdString(ControlCodeRowText(BuildActionTable(), rule, separator.toLatin1())), row);
     }
 };
 

@@ -1,6 +1,7 @@
-// The settings dialog driven through its controls by object name on the offscreen platform:
-// loading, the warnings while typing, the choosers, Mégsem, and Rendben with its messages, the
-// saved bytes and the automatic-start entry.
+// The settings dialog's wiring, driven by object name on the offscreen platform: what it shows,
+// one accepted and one refused input per field, the choosers, the keys, and what Rendben leaves
+// in the settings file and the automatic-start entry. What the fields accept is
+// settings_commit_test.
 #include "common/errors.h"
 #include "dialogs/settings/open_settings.h"
 #include "platform/code_pages.h"
@@ -11,18 +12,16 @@
 #include "shell/frm_main.h"
 #include "shell/tray_icon.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QMenu>
-#include <QApplication>
 #include <QTest>
 #include <QTimer>
 
@@ -34,11 +33,6 @@ namespace {
 
 const QString Title = QStringLiteral("Orvalinó - Beállítások");
 const QString NotANumber = QStringLiteral("HIBA !!!\r\n\r\nNem számot adott meg.");
-const QString FontSizeRefused =
-    QStringLiteral("HIBA !!!\r\n\r\nEz a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött");
-const QString FileNameRefused = QStringLiteral("HIBA !!!\r\n\r\nÉrvénytelen file név.");
-const QString IntervalRefused = QStringLiteral("Hiba !!!\r\n\r\nNem megengedett érték. A változtatás nem mentődött");
-const QString MarginRefused = QStringLiteral("HIBA !!!\r\n\r\nNem megengedett érték.");
 QString Unstorable(const char* caption)
 {
     return QStringLiteral("HIBA !!!\r\n\r\nA \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak "
@@ -71,29 +65,24 @@ void Retype(QLineEdit* field, const QString& text)
         field->insert(text); // key clicks carry ASCII only
 }
 
-void RetypeSize(frmSettings& dialog, const QString& text)
+void Retype(frmSettings& dialog, const QString& field, const QString& text)
 {
-    QComboBox* size = Control<QComboBox>(dialog, "selFontSize");
-    size->lineEdit()->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(size->lineEdit(), Qt::Key_Delete);
-    else
-        QTest::keyClicks(size->lineEdit(), text);
+    Retype(field == "selFontSize" ? Control<QComboBox>(dialog, "selFontSize")->lineEdit()
+                                  : Edit(dialog, qPrintable(field)),
+           text);
 }
 
 // Each message box as "title | text", with a note when it is not a critical box with one OK.
-QString M(const QString& title, const QString& text) { return title + " | " + text; }
 QStringList Messages()
 {
     QStringList shown;
-    for (const MessageBox::Call& call : MessageBox::Calls()) {
-        QString line = M(call.title, call.text);
-        if (call.icon != MessageBox::Icon::Critical || call.buttons != MessageBox::Buttons::Ok)
-            line += QStringLiteral(" [not a critical OK box]");
-        shown << line;
-    }
+    for (const MessageBox::Call& call : MessageBox::Calls())
+        shown << call.title + " | " + call.text
+                     + (call.icon == MessageBox::Icon::Critical && call.buttons == MessageBox::Buttons::Ok ? ""
+                                                                                                           : " [?]");
     return shown;
 }
+QString M(const QString& text) { return Title + " | " + text; }
 
 // The printers as the settings dialog asks for them; nothing here prints.
 class NamesOnlyPrinters : public PrintersCollection {
@@ -116,142 +105,20 @@ private Q_SLOTS:
         MessageBox::ClearCalls();
         MessageBox::SetNextAnswers({});
     }
+    void cleanup() { SetMousePointer(MousePointer::Default); }
 
-    void loadShowsEveryValue()
+    void objectNamesAndTabOrder()
     {
         SettingsDialogRig rig;
-        rig.global.settings.LogoFile = "/logo/ceg.bmp";
-        rig.global.settings.LogoCondition = "LOGO";
-        rig.global.settings.LogoX = 1440;
-        rig.global.settings.LogoY = 250.5f;
-        SetMousePointer(MousePointer::Hourglass);
         auto dialog = rig.Open();
-        QCOMPARE(CurrentMousePointer(), MousePointer::Default);
-        QVERIFY(MessageBox::Calls().empty());
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Beállítások"));
         QCOMPARE(dialog->objectName(), QStringLiteral("frmSettings"));
-
-        QCOMPARE(Control<QGroupBox>(*dialog, "frm0")->title(), QStringLiteral("A nyomtató"));
-        QCOMPARE(Control<QGroupBox>(*dialog, "frm1")->title(), QStringLiteral("Betük"));
-        QCOMPARE(Control<QGroupBox>(*dialog, "frm2")->title(), QStringLiteral("Figyelendö file és könyvtár"));
-        QCOMPARE(Control<QGroupBox>(*dialog, "frm3")->title(), QStringLiteral("Vezérlö kódok"));
-        const std::pair<const char*, QString> captions[] = {
-            {"lbl0", "Bal margó"}, {"lbl1", "Indulás Rendszerindításkor"}, {"lbl3", "Keresési periódus"},
-            {"lbl4", "File neve"}, {"lbl5", "Könyvtár neve"}, {"Label1", "millisec"}, {"Label2", "Logo File:"},
-            {"Label3", "Logo Feltétel:"}, {"Label4", "X:"}, {"Label5", "Y:"}};
-        for (const auto& [name, caption] : captions)
-            QCOMPARE(Control<QLabel>(*dialog, name)->text(), caption);
-        QCOMPARE(Control<QPushButton>(*dialog, "selPath")->text(), QStringLiteral("..."));
-        QCOMPARE(Control<QPushButton>(*dialog, "CMDLogo")->text(), QStringLiteral("..."));
-        QCOMPARE(Control<QPushButton>(*dialog, "cmdOk")->text(), QStringLiteral("Rendben"));
-        QVERIFY(Control<QPushButton>(*dialog, "cmdOk")->isDefault());
-        QCOMPARE(Control<QPushButton>(*dialog, "cmdCancel")->text(), QStringLiteral("Mégsem"));
-
-        QComboBox* printer = Control<QComboBox>(*dialog, "selPrinter");
-        QVERIFY(!printer->isEditable());
-        QCOMPARE(printer->count(), 4);
-        QCOMPARE(printer->itemText(3), QStringLiteral("Default Printer"));
-        QCOMPARE(printer->currentIndex(), 0); // "Laser One", not "laser one"
-        QComboBox* font = Control<QComboBox>(*dialog, "selFont");
-        QVERIFY(!font->isEditable());
-        QStringList families;
-        for (int i = 0; i < font->count(); ++i)
-            families << font->itemText(i);
-        QCOMPARE(families, (QStringList{"Courier New", "Cut", "DejaVu Sans", "Liberation Mono"}));
-        QCOMPARE(font->currentText(), QStringLiteral("Courier New"));
-        QComboBox* size = Control<QComboBox>(*dialog, "selFontSize");
-        QVERIFY(size->isEditable());
-        QCOMPARE(size->count(), 18);
-        QCOMPARE(size->itemText(0), QStringLiteral("6"));
-        QCOMPARE(size->itemText(17), QStringLiteral("72"));
-        QCOMPARE(size->currentText(), QStringLiteral("10"));
-
-        QCOMPARE(Edit(*dialog, "selFileName")->text(), QStringLiteral("text.txt"));
-        QCOMPARE(Edit(*dialog, "selFileName")->toolTip(), QStringLiteral("8.3 formátumban(pl. abcdefgh.txt)"));
-        QCOMPARE(Control<QLabel>(*dialog, "lblPath")->text(), QStringLiteral("/tmp/spool/"));
-        QCOMPARE(Edit(*dialog, "selInterval")->text(), QStringLiteral("3000"));
-        QCOMPARE(Edit(*dialog, "selInterval")->toolTip(), QStringLiteral("1 és 65,535 milisecundum között"));
-        QCOMPARE(Edit(*dialog, "selInterval")->maxLength(), 5);
-        QCOMPARE(Edit(*dialog, "selLeftMargin")->text(), QStringLiteral("0.8"));
-        QCOMPARE(Edit(*dialog, "selLeftMargin")->toolTip(), QStringLiteral("0-tól 20 cm-ig"));
-        QCOMPARE(Edit(*dialog, "selLeftMargin")->maxLength(), 5);
-        QCOMPARE(Edit(*dialog, "TxtLogoFile")->text(), QStringLiteral("/logo/ceg.bmp"));
-        QCOMPARE(Edit(*dialog, "TxtLogoFelt")->text(), QStringLiteral("LOGO"));
-        QCOMPARE(Edit(*dialog, "TxtKepX")->text(), QStringLiteral("1440"));
-        QCOMPARE(Edit(*dialog, "TxtKepY")->text(), QStringLiteral("250.5"));
-
-        QCheckBox* autoStart = Control<QCheckBox>(*dialog, "AutoStart");
-        QCOMPARE(autoStart->checkState(), Qt::Unchecked);
-        QCOMPARE(autoStart->text(), QStringLiteral("Nem"));
-        QVERIFY(!dialog->AutoStartAtLoad());
-
-        QListWidget* list = Control<QListWidget>(*dialog, "lstControlChar");
-        QCOMPARE(list->count(), 2);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("12\tPage break"));
-        QCOMPARE(list->item(1)->text(), QStringLiteral("27, 69\tBegin bold"));
-        QVERIFY(list->selectedItems().isEmpty());
-        QCOMPARE(dialog->WorkingCodes(), rig.global.rules.ControlChars);
-    }
-
-    void hungarianLocaleShowsCommasWithoutWarning()
-    {
-        SettingsDialogRig rig;
-        rig.global.settings.LogoX = 1.5f;
-        auto dialog = rig.Open(Hungarian);
-        QCOMPARE(Edit(*dialog, "selLeftMargin")->text(), QStringLiteral("0,8"));
-        QCOMPARE(Edit(*dialog, "TxtKepX")->text(), QStringLiteral("1,5"));
-        QVERIFY(MessageBox::Calls().empty());
-        // A comma or a period both pass the numeric test there.
-        Retype(Edit(*dialog, "selLeftMargin"), "1,25");
-        Retype(Edit(*dialog, "selLeftMargin"), "1.25");
-        QVERIFY(MessageBox::Calls().empty());
-    }
-
-    void storedValuesLongerThanTheFieldAreNotCut()
-    {
-        SettingsDialogRig rig;
-        rig.global.settings.LeftMargin = 0.8125;
-        rig.global.settings.PollInterval = 100000;
-        auto dialog = rig.Open();
-        QCOMPARE(Edit(*dialog, "selLeftMargin")->text(), QStringLiteral("0.8125"));
-        QCOMPARE(Edit(*dialog, "selInterval")->text(), QStringLiteral("100000"));
-        // Rendben without touching them: the margin is kept exactly, the interval is refused as
-        // out of range and keeps its stored value.
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        QCOMPARE(rig.global.settings.LeftMargin, 0.8125);
-        QCOMPARE(rig.global.settings.PollInterval, 100000);
-        QCOMPARE(Messages(), (QStringList{M(Title, IntervalRefused)}));
-    }
-
-    void selectionsFollowTheStoredNamesExactly()
-    {
-        SettingsDialogRig rig;
-        rig.global.settings.PrinterName = "Default Printer";
-        rig.global.settings.FontName = "courier new";
-        rig.global.settings.FontSize = 13;
-        auto dialog = rig.Open();
-        QCOMPARE(Control<QComboBox>(*dialog, "selPrinter")->currentIndex(), 3);
-        QCOMPARE(Control<QComboBox>(*dialog, "selFont")->currentIndex(), -1);
-        QCOMPARE(Control<QComboBox>(*dialog, "selFontSize")->currentText(), QStringLiteral("13"));
-
-        rig.global.settings.PrinterName = "Gone Printer";
-        auto second = rig.Open();
-        QCOMPARE(Control<QComboBox>(*second, "selPrinter")->currentIndex(), -1);
-        // No entry selected: the commit stores empty names.
-        Control<QPushButton>(*second, "cmdOk")->click();
-        QCOMPARE(rig.global.settings.PrinterName, std::string());
-        QCOMPARE(rig.global.settings.FontName, std::string());
-        QVERIFY(rig.settingsBytes().startsWith("\"\"\r\n\"\"\r\n13\r\n"));
-    }
-
-    void tabOrder()
-    {
-        SettingsDialogRig rig;
-        auto dialog = rig.Open();
-        const QStringList expected{"selPrinter",    "selFont",  "selFontSize", "selFileName", "selPath",
-                                   "lstControlChar", "selInterval", "selLeftMargin", "AutoStart", "cmdOk",
-                                   "cmdCancel",     "TxtLogoFile", "CMDLogo",     "TxtLogoFelt", "TxtKepX",
-                                   "TxtKepY"};
+        for (const char* name : {"frm0", "frm1", "frm2", "frm3", "lbl0", "lbl1", "lbl3", "lbl4", "lbl5", "lblPath",
+                                 "Label1", "Label2", "Label3", "Label4", "Label5"})
+            Control<QWidget>(*dialog, name);
+        const QStringList expected{"selPrinter", "selFont",        "selFontSize", "selFileName",
+                                   "selPath",    "lstControlChar", "selInterval", "selLeftMargin",
+                                   "AutoStart",  "cmdOk",          "cmdCancel",   "TxtLogoFile",
+                                   "CMDLogo",    "TxtLogoFelt",    "TxtKepX",     "TxtKepY"};
         QStringList seen;
         QWidget* w = Control<QWidget>(*dialog, "selPrinter");
         for (int step = 0; step < 200 && seen.size() < expected.size(); ++step, w = w->nextInFocusChain()) {
@@ -261,116 +128,248 @@ private Q_SLOTS:
         QCOMPARE(seen, expected);
     }
 
-    void typingNonNumbersWarnsAtOnceWithoutBlocking()
+    void loadShowsTheSettings()
     {
         SettingsDialogRig rig;
-        auto dialog = rig.Open();
-        QLineEdit* interval = Edit(*dialog, "selInterval");
-        Retype(interval, "");
-        QCOMPARE(Messages(), (QStringList{M(Title, NotANumber)}));
-        QTest::keyClicks(interval, "12a");
-        // "1" and "12" are numbers; "12a" is not.
-        QCOMPARE(Messages().size(), 2);
-        QTest::keyClick(interval, Qt::Key_B);
-        QCOMPARE(Messages().size(), 3);
-        QCOMPARE(interval->text(), QStringLiteral("12ab"));
-        // Five characters at most while typing.
-        QTest::keyClicks(interval, "cdef");
-        QCOMPARE(interval->text(), QStringLiteral("12abc"));
+        rig.global.settings.LogoFile = "/logo/ceg.bmp";
+        rig.global.settings.LogoCondition = "LOGO";
+        rig.global.settings.LogoX = 1.5f;
+        rig.global.settings.LeftMargin = 0.8125; // longer than the fields' five characters
+        rig.global.settings.PollInterval = 100000;
+        SetMousePointer(MousePointer::Hourglass);
+        auto dialog = rig.Open(Hungarian);
+        QCOMPARE(CurrentMousePointer(), MousePointer::Default);
+        QVERIFY(MessageBox::Calls().empty());
 
+        QComboBox* printer = Control<QComboBox>(*dialog, "selPrinter");
+        QCOMPARE(printer->count(), 4);
+        QCOMPARE(printer->itemText(3), QStringLiteral("Default Printer"));
+        QCOMPARE(printer->currentIndex(), 0); // "Laser One", not "laser one"
+        QComboBox* font = Control<QComboBox>(*dialog, "selFont");
+        QStringList families;
+        for (int i = 0; i < font->count(); ++i)
+            families << font->itemText(i);
+        QCOMPARE(families, (QStringList{"Courier New", "Cut", "DejaVu Sans", "Liberation Mono"}));
+        QCOMPARE(font->currentText(), QStringLiteral("Courier New"));
+        QCOMPARE(Control<QComboBox>(*dialog, "selFontSize")->currentText(), QStringLiteral("10"));
+        QCOMPARE(Edit(*dialog, "selFileName")->text(), QStringLiteral("text.txt"));
+        QCOMPARE(Control<QLabel>(*dialog, "lblPath")->text(), QStringLiteral("/tmp/spool/"));
+        QCOMPARE(Edit(*dialog, "selInterval")->text(), QStringLiteral("100000"));
+        QCOMPARE(Edit(*dialog, "selLeftMargin")->text(), QStringLiteral("0,8125"));
+        QCOMPARE(Edit(*dialog, "TxtLogoFile")->text(), QStringLiteral("/logo/ceg.bmp"));
+        QCOMPARE(Edit(*dialog, "TxtLogoFelt")->text(), QStringLiteral("LOGO"));
+        QCOMPARE(Edit(*dialog, "TxtKepX")->text(), QStringLiteral("1,5"));
+        QCOMPARE(Edit(*dialog, "TxtKepY")->text(), QStringLiteral("0"));
+        QCOMPARE(Control<QCheckBox>(*dialog, "AutoStart")->checkState(), Qt::Unchecked);
+        QCOMPARE(Control<QCheckBox>(*dialog, "AutoStart")->text(), QStringLiteral("Nem"));
+        QListWidget* list = Control<QListWidget>(*dialog, "lstControlChar");
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(1)->text(), QStringLiteral("27, 69\tBegin bold"));
+        QCOMPARE(dialog->WorkingCodes(), rig.global.rules.ControlChars);
+
+        // Rendben without touching anything keeps the long margin exactly; the interval is out of
+        // range, refused, and keeps its stored value.
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        QCOMPARE(Messages(), QStringList{M("Hiba !!!\r\n\r\nNem megengedett érték. A változtatás nem mentődött")});
+        QCOMPARE(rig.global.settings.LeftMargin, 0.8125);
+        QCOMPARE(rig.global.settings.PollInterval, 100000);
+    }
+
+    // Names select only an entry equal to them; with none selected the commit stores "".
+    void selectionsFollowTheStoredNamesExactly()
+    {
+        SettingsDialogRig rig;
+        rig.global.settings.PrinterName = "Gone Printer";
+        rig.global.settings.FontName = "courier new";
+        auto dialog = rig.Open();
+        QCOMPARE(Control<QComboBox>(*dialog, "selPrinter")->currentIndex(), -1);
+        QCOMPARE(Control<QComboBox>(*dialog, "selFont")->currentIndex(), -1);
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        QVERIFY(rig.settingsBytes().startsWith("\"\"\r\n\"\"\r\n10\r\n"));
+    }
+
+    // The interval and margin warn at each change that is not a number, keep the text as typed, and
+    // take five characters; the locale's decimal mark is a number there.
+    void typingWarns_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("hungarian");
+        QTest::addColumn<int>("warnings");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("interval 12ab") << "selInterval"
+                                       << "12ab" << false << 3 << "12ab"; // "", "12a", "12ab"
+        QTest::newRow("interval six digits") << "selInterval"
+                                             << "123456" << false << 1 << "12345";
+        QTest::newRow("margin 0,5 English") << "selLeftMargin"
+                                            << "0,5" << false << 3 << "0,5";
+        QTest::newRow("margin 0,5 Hungarian") << "selLeftMargin"
+                                              << "0,5" << true << 1 << "0,5";
+    }
+    void typingWarns()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, hungarian);
+        QFETCH(int, warnings);
+        QFETCH(QString, shown);
+        SettingsDialogRig rig;
+        auto dialog = hungarian ? rig.Open(Hungarian) : rig.Open();
+        QLineEdit* edit = Edit(*dialog, qPrintable(field));
+        Retype(edit, "");
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(Messages(), QStringList(warnings, M(NotANumber)));
+        QCOMPARE(edit->text(), shown);
+        QCOMPARE(rig.global.settings.PollInterval, 3000);
+    }
+
+    // One accepted and one refused input per field, typed and committed. A refused field keeps its
+    // value and says so; the rest is saved all the same.
+    void fields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<int>("line");        // the field's line in the saved file
+        QTest::addColumn<QByteArray>("stored");
+        const QString error = QStringLiteral("HIBA !!!\r\n\r\n");
+        const QString sizeRefused =
+            M(error + "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött");
+        const QString intervalRefused = M("Hiba !!!\r\n\r\nNem megengedett érték. A változtatás nem mentődött");
+        const QString marginRefused = "Orvalin - settings | " + error + "Nem megengedett érték.";
+        const QString fileNameRefused = M(error + "Érvénytelen file név.");
+        struct Row {
+            const char* Name;
+            const char* Field;
+            const char* Text;
+            QString Message;
+            int Line;
+            QByteArray Stored;
+        };
+        const Row rows[] = {
+            {"size 11.5", "selFontSize", "11.5", "", 2, "12"},
+            {"size 2161", "selFontSize", "2161", sizeRefused, 2, "10"},
+            {"interval 1.2", "selInterval", "1.2", "", 3, "1"},
+            {"interval 65535", "selInterval", "65535", intervalRefused, 3, "3000"},
+            {"margin 1,5", "selLeftMargin", "1,5", "", 4, "1.5"},
+            {"margin 20.5", "selLeftMargin", "20.5", marginRefused, 4, "0.8"},
+            {"file name *.txt", "selFileName", "*.txt", "", 6, "\"*.txt\""},
+            {"file name empty", "selFileName", "", fileNameRefused, 6, "\"text.txt\""},
+            {"file name ő?", "selFileName", "ő?.txt", "", 6, "\"\xf5?.txt\""},
+            {"file name 日本", "selFileName", "日本.txt", M(Unstorable("File neve")), 6, "\"text.txt\""},
+            {"logo file €ü™", "TxtLogoFile", "/képek/€ü™", "", 7, "\"/k\xe9pek/\x80\xfc\x99\""},
+            {"logo file ĉ", "TxtLogoFile", "/képek/ĉ.bmp", M(Unstorable("Logo File")), 7, "\"/old.bmp\""},
+            {"logo condition Számla", "TxtLogoFelt", "Számla", "", 8, "\"Sz\xe1mla\""},
+            {"logo condition №", "TxtLogoFelt", "Számla №", M(Unstorable("Logo Feltétel")), 8, "\"OLD\""},
+            {"logo x &H1F", "TxtKepX", "&H1F", "", 9, "31"},
+            {"logo x 1e999", "TxtKepX", "1e999", "", 9, "5"},
+            {"logo y 12abc", "TxtKepY", "12abc", "", 10, "12"},
+            {"logo y 9e99", "TxtKepY", "9e99", "", 10, "6"},
+        };
+        for (const Row& row : rows)
+            QTest::newRow(row.Name) << row.Field << QString::fromUtf8(row.Text) << row.Message << row.Line
+                                    << row.Stored;
+    }
+    void fields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QFETCH(int, line);
+        QFETCH(QByteArray, stored);
+        SettingsDialogRig rig;
+        rig.global.settings.LogoFile = "/old.bmp";
+        rig.global.settings.LogoCondition = "OLD";
+        rig.global.settings.LogoX = 5;
+        rig.global.settings.LogoY = 6;
+        auto dialog = rig.Open(Hungarian);
+        Retype(*dialog, field, text);
         MessageBox::ClearCalls();
-        QLineEdit* margin = Edit(*dialog, "selLeftMargin");
-        Retype(margin, "0,5"); // not a number with a period locale: warned, kept as typed
-        QCOMPARE(margin->text(), QStringLiteral("0,5"));
-        QCOMPARE(Messages(), (QStringList{M(Title, NotANumber), M(Title, NotANumber)}));
-        QCOMPARE(rig.global.settings.LeftMargin, 0.8);
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(Messages(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(rig.settingsBytes().split('\n').value(line), stored + "\r");
+        QCOMPARE(rig.refreshes, 1);
     }
 
-    void autoStartCaptionFollowsTheBox()
+    // Everything the dialog holds reaches the file, in the file's order, with the rules as the
+    // dialog lists them; the hourglass stays for the opener to reset.
+    void commitStoresEveryValue()
     {
         SettingsDialogRig rig;
-        auto dialog = rig.Open();
-        QCheckBox* box = Control<QCheckBox>(*dialog, "AutoStart");
-        box->click();
-        QCOMPARE(box->checkState(), Qt::Checked);
-        QCOMPARE(box->text(), QStringLiteral("Igen"));
-        box->click();
-        QCOMPARE(box->checkState(), Qt::Unchecked); // never grayed by the user
-        QCOMPARE(box->text(), QStringLiteral("Nem"));
+        rig.editor = [](QWidget*, const ControlChar&) { return ControlChar{"\x09", "tb"}; };
+        auto dialog = rig.Open(Hungarian);
+        Control<QComboBox>(*dialog, "selPrinter")->setCurrentIndex(2);
+        Control<QComboBox>(*dialog, "selFont")->setCurrentIndex(3);
+        Retype(*dialog, "selFontSize", "14");
+        Retype(*dialog, "selInterval", "2500");
+        Retype(*dialog, "selLeftMargin", "0,5");
+        Retype(*dialog, "TxtLogoFile", "/logo.gif");
+        Retype(*dialog, "TxtLogoFelt", "SZ");
+        Retype(*dialog, "TxtKepX", "12");
+        Retype(*dialog, "TxtKepY", "2,5");
+        dialog->findChild<QAction*>("ppAdd")->trigger();
+        MessageBox::ClearCalls();
+        Control<QPushButton>(*dialog, "cmdOk")->click();
+        QVERIFY(MessageBox::Calls().empty());
+        QCOMPARE(CurrentMousePointer(), MousePointer::Hourglass);
+        QCOMPARE(rig.settingsBytes(),
+                 QByteArray("\"Orvalin PDF\"\r\n\"Liberation Mono\"\r\n14\r\n2500\r\n0.5\r\n"
+                            "\"/tmp/spool/\"\r\n\"text.txt\"\r\n\"/logo.gif\"\r\n\"SZ\"\r\n12\r\n2\r\n"
+                            "\"np  12\"\r\n\"bb  27 69\"\r\n\"tb   9\"\r\n"));
+        QCOMPARE(rig.global.rules.HighestIndex(), 3);
     }
 
-    void pictureChooser()
+    // The picture and folder choosers: a cancel keeps the field, a name the settings file cannot
+    // hold (a letter outside the code page, a line break) is refused with a message.
+    void choosers()
     {
         SettingsDialogRig rig;
-        rig.global.settings.LogoFile = "/old/logo.bmp";
         auto dialog = rig.Open();
         QLineEdit* logo = Edit(*dialog, "TxtLogoFile");
-        Control<QPushButton>(*dialog, "CMDLogo")->click();
-        QCOMPARE(rig.chooser->askedFilter, QStringLiteral("Pictures (*.bmp *.jpg *.gif)"));
-        QCOMPARE(logo->text(), QStringLiteral("/old/logo.bmp"));
-        rig.chooser->fileAnswer = QStringLiteral("/home/Éva/Képek/cég logó.jpg");
-        Control<QPushButton>(*dialog, "CMDLogo")->click();
-        QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
-        // A name the settings file could not store is not taken, and the user is told.
-        QVERIFY(MessageBox::Calls().empty());
-        rig.chooser->fileAnswer = QStringLiteral("/home/日本/logo.gif");
-        Control<QPushButton>(*dialog, "CMDLogo")->click();
-        QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
-        QCOMPARE(Messages(), QStringList{M(Title, Unstorable("Logo File"))});
-        // So is a line break, which Linux allows in a name and would end the value's line.
-        rig.chooser->fileAnswer = QStringLiteral("/home/két\nsor.bmp");
-        Control<QPushButton>(*dialog, "CMDLogo")->click();
-        QCOMPARE(logo->text(), QStringLiteral("/home/Éva/Képek/cég logó.jpg"));
-        QCOMPARE(Messages().size(), 2);
-        MessageBox::ClearCalls();
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        QCOMPARE(rig.global.settings.LogoFile, AnsiCodePage().FromUtf8("/home/Éva/Képek/cég logó.jpg"));
-        QVERIFY(rig.settingsBytes().contains("\"/home/\xc9va/K\xe9pek/c\xe9g log\xf3.jpg\"\r\n"));
-    }
-
-    void folderChooserAcceptedAndCancelled()
-    {
-        SettingsDialogRig rig;
-        auto dialog = rig.Open();
         QLabel* path = Control<QLabel>(*dialog, "lblPath");
-        Control<QPushButton>(*dialog, "selPath")->click();
-        QCOMPARE(rig.chooser->folderCalls, 1);
-        QCOMPARE(rig.chooser->askedPrompt, QStringLiteral("Adja meg az útvonalat ahova a file-t menteni akarja:"));
+        const auto pick = [&](const char* button) { Control<QPushButton>(*dialog, button)->click(); };
+        pick("CMDLogo");
+        pick("selPath");
+        QCOMPARE(rig.chooser->askedFilter, QStringLiteral("Pictures (*.bmp *.jpg *.gif)"));
         QCOMPARE(rig.chooser->askedStart, QStringLiteral("/tmp/spool"));
-        QCOMPARE(path->text(), QStringLiteral("/tmp/spool/")); // cancelled: unchanged, not "/"
+        QCOMPARE(logo->text(), QString());
+        QCOMPARE(path->text(), QStringLiteral("/tmp/spool/")); // not "/"
 
-        rig.chooser->folderAnswer = QUrl::fromLocalFile(QStringLiteral("/srv/Nyomtatási sor/őszi mappa"));
-        Control<QPushButton>(*dialog, "selPath")->click();
-        QCOMPARE(path->text(), QStringLiteral("/srv/Nyomtatási sor/őszi mappa/"));
-        Control<QPushButton>(*dialog, "selPath")->click();
-        QCOMPARE(rig.chooser->askedStart, QStringLiteral("/srv/Nyomtatási sor/őszi mappa"));
+        rig.chooser->fileAnswer = QStringLiteral("/home/Éva/cég logó.jpg");
+        rig.chooser->folderAnswer = QUrl::fromLocalFile(QStringLiteral("/srv/őszi mappa"));
+        pick("CMDLogo");
+        pick("selPath");
+        QCOMPARE(logo->text(), QStringLiteral("/home/Éva/cég logó.jpg"));
+        QCOMPARE(path->text(), QStringLiteral("/srv/őszi mappa/"));
+        QVERIFY(MessageBox::Calls().empty());
 
-        rig.chooser->folderAnswer = QUrl::fromLocalFile(QStringLiteral("/srv/日本"));
-        Control<QPushButton>(*dialog, "selPath")->click();
-        QCOMPARE(path->text(), QStringLiteral("/srv/Nyomtatási sor/őszi mappa/"));
-        QCOMPARE(Messages(), QStringList{M(Title, Unstorable("Könyvtár neve"))});
-        rig.chooser->folderAnswer = QUrl::fromLocalFile(QStringLiteral("/srv/két\nsor"));
-        Control<QPushButton>(*dialog, "selPath")->click();
-        QCOMPARE(path->text(), QStringLiteral("/srv/Nyomtatási sor/őszi mappa/"));
-        QCOMPARE(Messages().size(), 2);
+        for (const char* refused : {"/home/日本", "/home/két\nsor"}) {
+            rig.chooser->fileAnswer = QString::fromUtf8(refused);
+            rig.chooser->folderAnswer = QUrl::fromLocalFile(QString::fromUtf8(refused));
+            pick("CMDLogo");
+            pick("selPath");
+        }
+        QCOMPARE(Messages(), QStringList({M(Unstorable("Logo File")), M(Unstorable("Könyvtár neve"))})
+                                 + QStringList({M(Unstorable("Logo File")), M(Unstorable("Könyvtár neve"))}));
+        QCOMPARE(logo->text(), QStringLiteral("/home/Éva/cég logó.jpg"));
+        QCOMPARE(path->text(), QStringLiteral("/srv/őszi mappa/"));
 
         MessageBox::ClearCalls();
         Control<QPushButton>(*dialog, "cmdOk")->click();
         QVERIFY(MessageBox::Calls().empty());
-        const std::string stored = AnsiCodePage().FromUtf8("/srv/Nyomtatási sor/őszi mappa/");
-        QCOMPARE(rig.global.settings.SpoolFolder, stored);
-        // Code page 1250: á E1, ő F5.
-        QVERIFY(rig.settingsBytes().contains("\"/srv/Nyomtat\xe1si sor/\xf5szi mappa/\"\r\n"));
+        QVERIFY(rig.settingsBytes().contains(
+            "\r\n\"/srv/\xf5szi mappa/\"\r\n\"text.txt\"\r\n\"/home/\xc9va/c\xe9g log\xf3.jpg\"\r\n"));
     }
 
-    void cancelAfterEditsChangesNothing_data()
+    void cancelChangesNothing_data()
     {
         QTest::addColumn<int>("how"); // 0 Mégsem, 1 Esc, 2 closing the window
         QTest::newRow("Mégsem") << 0;
         QTest::newRow("Esc") << 1;
         QTest::newRow("closed") << 2;
     }
-    void cancelAfterEditsChangesNothing()
+    void cancelChangesNothing()
     {
         QFETCH(int, how);
         SettingsDialogRig rig;
@@ -380,14 +379,12 @@ private Q_SLOTS:
         auto dialog = rig.Open();
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        Retype(Edit(*dialog, "selFileName"), "other.txt");
-        Retype(Edit(*dialog, "selInterval"), "5000");
-        RetypeSize(*dialog, "14");
+        Retype(*dialog, "selFileName", "other.txt");
+        Retype(*dialog, "selFontSize", "14");
         Control<QCheckBox>(*dialog, "AutoStart")->click();
         rig.chooser->folderAnswer = QUrl::fromLocalFile("/srv");
         Control<QPushButton>(*dialog, "selPath")->click();
         dialog->findChild<QAction*>("ppAdd")->trigger();
-        QCOMPARE(dialog->WorkingCodes().size(), std::size_t(4));
         if (how == 0)
             Control<QPushButton>(*dialog, "cmdCancel")->click();
         else if (how == 1)
@@ -397,185 +394,41 @@ private Q_SLOTS:
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
         QVERIFY(!dialog->isVisible());
         QCOMPARE(rig.global.settings.SpoolFileName, before.settings.SpoolFileName);
-        QCOMPARE(rig.global.settings.PollInterval, before.settings.PollInterval);
         QCOMPARE(rig.global.settings.FontSize, before.settings.FontSize);
         QCOMPARE(rig.global.settings.SpoolFolder, before.settings.SpoolFolder);
         QCOMPARE(rig.global.rules.ControlChars, before.rules.ControlChars);
         QCOMPARE(rig.settingsBytes(), bytes);
         QVERIFY(!QFile::exists(rig.autoStartPath()));
         QCOMPARE(rig.refreshes, 0);
-        SetMousePointer(MousePointer::Default);
     }
 
-    void commitStoresEveryAcceptedValue()
-    {
-        SettingsDialogRig rig;
-        rig.editor = [](QWidget*, const ControlChar&) { return ControlChar{"\x09", "tb"}; };
-        auto dialog = rig.Open(Hungarian);
-        Control<QComboBox>(*dialog, "selPrinter")->setCurrentIndex(2);
-        Control<QComboBox>(*dialog, "selFont")->setCurrentIndex(3);
-        RetypeSize(*dialog, "11.5");
-        Retype(Edit(*dialog, "selFileName"), "*.txt");
-        Retype(Edit(*dialog, "selInterval"), "1.2");
-        Retype(Edit(*dialog, "selLeftMargin"), "1,5");
-        Retype(Edit(*dialog, "TxtLogoFile"), "/logo.gif");
-        Retype(Edit(*dialog, "TxtLogoFelt"), "Számla");
-        Retype(Edit(*dialog, "TxtKepX"), "12ab");
-        Retype(Edit(*dialog, "TxtKepY"), "2,5");
-        dialog->findChild<QAction*>("ppAdd")->trigger();
-        MessageBox::ClearCalls();
-
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        QVERIFY(MessageBox::Calls().empty());
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(CurrentMousePointer(), MousePointer::Hourglass); // the opener sets it back
-        SetMousePointer(MousePointer::Default);
-        QCOMPARE(rig.refreshes, 1);
-        const QByteArray expected = "\"Orvalin PDF\"\r\n"
-                                    "\"Liberation Mono\"\r\n"
-                                    "12\r\n"
-                                    "1\r\n"
-                                    "1.5\r\n"
-                                    "\"/tmp/spool/\"\r\n"
-                                    "\"*.txt\"\r\n"
-                                    "\"/logo.gif\"\r\n"
-                                    "\"Sz\xe1mla\"\r\n"
-                                    "12\r\n"
-                                    "2\r\n"
-                                    "\"np  12\"\r\n"
-                                    "\"bb  27 69\"\r\n"
-                                    "\"tb   9\"\r\n";
-        QCOMPARE(rig.settingsBytes(), expected);
-        QCOMPARE(rig.global.rules.HighestIndex(), 3);
-    }
-
-    void fourRefusalsInOneCommit()
-    {
-        SettingsDialogRig rig;
-        auto dialog = rig.Open();
-        RetypeSize(*dialog, "2161");
-        Retype(Edit(*dialog, "selFileName"), "");
-        Retype(Edit(*dialog, "selInterval"), "65535");
-        Retype(Edit(*dialog, "selLeftMargin"), "-1");
-        Retype(Edit(*dialog, "TxtLogoFelt"), "NEW");
-        MessageBox::ClearCalls();
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        QCOMPARE(Messages(), (QStringList{M(Title, FontSizeRefused),
-                                                 M(Title, FileNameRefused),
-                                                 M(Title, IntervalRefused),
-                                                 M(QStringLiteral("Orvalin - settings"), MarginRefused)}));
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(rig.global.settings.LogoCondition, std::string("NEW"));
-        QCOMPARE(rig.settingsBytes(), QByteArray("\"Laser One\"\r\n\"Courier New\"\r\n10\r\n3000\r\n0.8\r\n"
-                                                 "\"/tmp/spool/\"\r\n\"text.txt\"\r\n\"\"\r\n\"NEW\"\r\n0\r\n0\r\n"
-                                                 "\"np  12\"\r\n\"bb  27 69\"\r\n"));
-        SetMousePointer(MousePointer::Default);
-    }
-
-    void badInputInEachField_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("message"); // empty: no message
-        QTest::addColumn<QByteArray>("line");  // the field's line in the saved file
-        QTest::newRow("size huge exponent") << "selFontSize" << "1e999" << FontSizeRefused << QByteArray("10");
-        QTest::newRow("size 16-bit overflow") << "selFontSize" << "99999" << FontSizeRefused << QByteArray("10");
-        QTest::newRow("size letters") << "selFontSize" << "abc" << FontSizeRefused << QByteArray("10");
-        QTest::newRow("size empty") << "selFontSize" << "" << FontSizeRefused << QByteArray("10");
-        QTest::newRow("size 0.7") << "selFontSize" << "0.7" << FontSizeRefused << QByteArray("10");
-        QTest::newRow("size 1") << "selFontSize" << "1" << QString() << QByteArray("1");
-        QTest::newRow("size 10.5") << "selFontSize" << "10.5" << QString() << QByteArray("10");
-        QTest::newRow("interval huge exponent") << "selInterval" << "9e999" << IntervalRefused << QByteArray("3000");
-        QTest::newRow("interval 1") << "selInterval" << "1" << IntervalRefused << QByteArray("3000");
-        QTest::newRow("interval 1.2") << "selInterval" << "1.2" << QString() << QByteArray("1");
-        QTest::newRow("interval 2") << "selInterval" << "2" << QString() << QByteArray("2");
-        QTest::newRow("interval 65534") << "selInterval" << "65534" << QString() << QByteArray("65534");
-        QTest::newRow("interval 3000ms") << "selInterval" << "300ms" << IntervalRefused << QByteArray("3000");
-        QTest::newRow("interval empty") << "selInterval" << "" << IntervalRefused << QByteArray("3000");
-        QTest::newRow("margin huge exponent") << "selLeftMargin" << "1e999" << MarginRefused << QByteArray("0.8");
-        QTest::newRow("margin 1,5,5") << "selLeftMargin" << "1,5,5" << MarginRefused << QByteArray("0.8");
-        QTest::newRow("margin 20,5") << "selLeftMargin" << "20,5" << MarginRefused << QByteArray("0.8");
-        QTest::newRow("margin 0,8") << "selLeftMargin" << "0,8" << QString() << QByteArray("0.8");
-        QTest::newRow("margin 0") << "selLeftMargin" << "0" << QString() << QByteArray("0");
-        QTest::newRow("margin 20") << "selLeftMargin" << "20" << QString() << QByteArray("20");
-        QTest::newRow("file name empty") << "selFileName" << "" << FileNameRefused << QByteArray("\"text.txt\"");
-        QTest::newRow("file name blanks") << "selFileName" << "   " << QString() << QByteArray("\"   \"");
-        QTest::newRow("logo x huge exponent") << "TxtKepX" << "1e999" << QString() << QByteArray("5");
-        QTest::newRow("logo x letters") << "TxtKepX" << "abc" << QString() << QByteArray("0");
-        QTest::newRow("logo x 12 and letters") << "TxtKepX" << "12abc" << QString() << QByteArray("12");
-        QTest::newRow("logo x hexadecimal") << "TxtKepX" << "&H1F" << QString() << QByteArray("31");
-        QTest::newRow("logo y huge exponent") << "TxtKepY" << "9e99" << QString() << QByteArray("6");
-    }
-    void badInputInEachField()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, text);
-        QFETCH(QString, message);
-        QFETCH(QByteArray, line);
-        SettingsDialogRig rig;
-        rig.global.settings.LogoX = 5;
-        rig.global.settings.LogoY = 6;
-        auto dialog = rig.Open();
-        if (field == "selFontSize")
-            RetypeSize(*dialog, text);
-        else
-            Retype(dialog->findChild<QLineEdit*>(field), text);
-        MessageBox::ClearCalls();
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        SetMousePointer(MousePointer::Default);
-        QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        if (message.isEmpty()) {
-            QCOMPARE(Messages(), QStringList());
-        } else {
-            QCOMPARE(Messages(), QStringList{M(message == MarginRefused ? QStringLiteral("Orvalin - settings") : Title, message)});
-        }
-        const QList<QByteArray> lines = rig.settingsBytes().split('\n');
-        const int index = field == "selFontSize" ? 2 : field == "selInterval" ? 3 : field == "selLeftMargin" ? 4
-                        : field == "selFileName" ? 6 : field == "TxtKepX" ? 9 : 10;
-        QCOMPARE(lines.value(index), line + "\r");
-    }
-
+    // The entry is written only when it was absent at load and deleted only when it was present;
+    // the caption follows the box.
     void autoStartWrittenOnlyWhenAbsentAtLoad()
     {
         SettingsDialogRig rig;
-        QVERIFY(!QDir(rig.home.path() + "/.config").exists());
-        auto dialog = rig.Open();
-        Control<QCheckBox>(*dialog, "AutoStart")->click();
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        const QByteArray entry = ReadFileBytes(rig.autoStartPath());
+        const auto commit = [&rig](bool atLoad, int clicks) {
+            auto dialog = rig.Open();
+            QCheckBox* box = Control<QCheckBox>(*dialog, "AutoStart");
+            QCOMPARE(dialog->AutoStartAtLoad(), atLoad);
+            QCOMPARE(box->checkState(), atLoad ? Qt::Checked : Qt::Unchecked);
+            for (int i = 0; i < clicks; ++i)
+                box->click();
+            QCOMPARE(box->text(), box->checkState() == Qt::Checked ? QStringLiteral("Igen") : QStringLiteral("Nem"));
+            Control<QPushButton>(*dialog, "cmdOk")->click();
+        };
+        commit(false, 2); // on and off again: nothing written
+        QVERIFY(!QFile::exists(rig.autoStartPath()));
+        commit(false, 1);
         // The logon start polls: the Exec line carries the tray mode word.
-        QVERIFY(entry.contains("\nExec=\"/opt/Orvalin Próba/orvalin\" tray\n"));
+        QVERIFY(ReadFileBytes(rig.autoStartPath()).contains("\nExec=\"/opt/Orvalin Próba/orvalin\" tray\n"));
 
-        // Present at load: checked with "Igen"; left checked, nothing is written.
         WriteFileBytes(rig.autoStartPath(), "[Desktop Entry]\nExec=/somewhere/else\n");
-        auto second = rig.Open();
-        QVERIFY(second->AutoStartAtLoad());
-        QCOMPARE(Control<QCheckBox>(*second, "AutoStart")->checkState(), Qt::Checked);
-        QCOMPARE(Control<QCheckBox>(*second, "AutoStart")->text(), QStringLiteral("Igen"));
-        Control<QPushButton>(*second, "cmdOk")->click();
+        commit(true, 0);
+        commit(true, 2); // off and on again: left as it is
         QCOMPARE(ReadFileBytes(rig.autoStartPath()), QByteArray("[Desktop Entry]\nExec=/somewhere/else\n"));
-
-        // Toggled off and on again: no change.
-        auto third = rig.Open();
-        Control<QCheckBox>(*third, "AutoStart")->click();
-        Control<QCheckBox>(*third, "AutoStart")->click();
-        Control<QPushButton>(*third, "cmdOk")->click();
-        QCOMPARE(ReadFileBytes(rig.autoStartPath()), QByteArray("[Desktop Entry]\nExec=/somewhere/else\n"));
-
-        // Unchecked: deleted.
-        auto fourth = rig.Open();
-        Control<QCheckBox>(*fourth, "AutoStart")->click();
-        QCOMPARE(Control<QCheckBox>(*fourth, "AutoStart")->text(), QStringLiteral("Nem"));
-        Control<QPushButton>(*fourth, "cmdOk")->click();
+        commit(true, 1);
         QVERIFY(!QFile::exists(rig.autoStartPath()));
-
-        // Absent, toggled on and off: nothing is written.
-        auto fifth = rig.Open();
-        Control<QCheckBox>(*fifth, "AutoStart")->click();
-        Control<QCheckBox>(*fifth, "AutoStart")->click();
-        Control<QPushButton>(*fifth, "cmdOk")->click();
-        QVERIFY(!QFile::exists(rig.autoStartPath()));
-        SetMousePointer(MousePointer::Default);
     }
 
     // Enter presses the focused button; from any other control it presses Rendben.
@@ -583,12 +436,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("file name") << "selFileName" << "saved";
-        QTest::newRow("check box") << "AutoStart" << "saved";
-        QTest::newRow("Rendben") << "cmdOk" << "saved";
-        QTest::newRow("Mégsem") << "cmdCancel" << "cancelled";
-        QTest::newRow("folder ...") << "selPath" << "folder chooser";
-        QTest::newRow("logo ...") << "CMDLogo" << "picture chooser";
+        QTest::newRow("file name") << "selFileName"
+                                   << "saved";
+        QTest::newRow("check box") << "AutoStart"
+                                   << "saved";
+        QTest::newRow("Rendben") << "cmdOk"
+                                 << "saved";
+        QTest::newRow("Mégsem") << "cmdCancel"
+                                << "cancelled";
+        QTest::newRow("folder ...") << "selPath"
+                                    << "folder chooser";
+        QTest::newRow("logo ...") << "CMDLogo"
+                                  << "picture chooser";
     }
     void enterPressesTheFocusedButton()
     {
@@ -599,40 +458,36 @@ private Q_SLOTS:
         auto dialog = rig.Open();
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        Retype(Edit(*dialog, "selFileName"), "enter.txt");
+        Retype(*dialog, "selFileName", "enter.txt");
         QWidget* focused = dialog->findChild<QWidget*>(focus);
         focused->setFocus(Qt::TabFocusReason);
         QCOMPARE(QApplication::focusWidget(), focused);
         QTest::keyClick(focused, Qt::Key_Return);
-        SetMousePointer(MousePointer::Default);
-
-        const QString happened = dialog->isVisible()  ? QString(rig.chooser->folderCalls ? "folder chooser"
-                                                                : rig.chooser->fileCalls ? "picture chooser"
-                                                                                         : "nothing")
-                               : dialog->result() == QDialog::Accepted ? QStringLiteral("saved")
-                                                                        : QStringLiteral("cancelled");
+        const QString happened = dialog->isVisible() ? QString(rig.chooser->folderCalls ? "folder chooser"
+                                                               : rig.chooser->fileCalls ? "picture chooser"
+                                                                                        : "nothing")
+                                 : dialog->result() == QDialog::Accepted ? QStringLiteral("saved")
+                                                                         : QStringLiteral("cancelled");
         QCOMPARE(happened, outcome);
         QCOMPARE(rig.chooser->folderCalls + rig.chooser->fileCalls, outcome.endsWith("chooser") ? 1 : 0);
-        QCOMPARE(rig.settingsBytes().contains("\"enter.txt\""), outcome == "saved");
         if (outcome != "saved")
             QCOMPARE(rig.settingsBytes(), before);
+        else
+            QVERIFY(rig.settingsBytes().contains("\"enter.txt\""));
     }
 
-    // The size box keeps what is typed, without completing it from the list; Enter after typing
-    // presses Rendben at once.
+    // The size box keeps what is typed ("1" is not completed to "10"); Enter there presses Rendben.
     void sizeBoxTakesWhatIsTyped_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("key");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("1 then Tab") << "1" << int(Qt::Key_Tab) << QByteArray("1");
-        QTest::newRow("4 then Enter") << "4" << int(Qt::Key_Return) << QByteArray("4");
+        QTest::newRow("1 then Tab") << "1" << int(Qt::Key_Tab);
+        QTest::newRow("4 then Enter") << "4" << int(Qt::Key_Return);
     }
     void sizeBoxTakesWhatIsTyped()
     {
         QFETCH(QString, typed);
         QFETCH(int, key);
-        QFETCH(QByteArray, line);
         SettingsDialogRig rig;
         auto dialog = rig.Open();
         dialog->show();
@@ -643,55 +498,12 @@ private Q_SLOTS:
         QTest::keyClicks(QApplication::focusWidget(), typed);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
         if (key == Qt::Key_Tab) {
-            QCOMPARE(size->currentText(), typed);
             QVERIFY(dialog->isVisible());
             Control<QPushButton>(*dialog, "cmdOk")->click();
         }
-        SetMousePointer(MousePointer::Default);
-        QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
-        QCOMPARE(rig.settingsBytes().split('\n').value(2), line + "\r");
-    }
-
-    // A name the settings file's code page cannot hold is refused with a message naming the field,
-    // and the old value stays: stored as "?" it would mean something else.
-    void unstorableNamesAreRefused_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("message"); // empty: accepted
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("file name refused") << "selFileName" << "日本.txt" << Unstorable("File neve") << 6
-                                           << QByteArray("\"text.txt\"");
-        QTest::newRow("file name accepted") << "selFileName" << "ő?.txt" << QString() << 6 << QByteArray("\"\xf5?.txt\"");
-        QTest::newRow("logo file accepted") << "TxtLogoFile" << "/képek/€ü™" << QString() << 7
-                                           << QByteArray("\"/k\xe9pek/\x80\xfc\x99\"");
-        QTest::newRow("logo file refused") << "TxtLogoFile" << "/képek/ĉ.bmp" << Unstorable("Logo File") << 7
-                                            << QByteArray("\"/old.bmp\"");
-        QTest::newRow("logo condition refused") << "TxtLogoFelt" << "Számla №" << Unstorable("Logo Feltétel") << 8
-                                                << QByteArray("\"OLD\"");
-        QTest::newRow("logo condition accepted") << "TxtLogoFelt" << "Számla" << QString() << 8
-                                                 << QByteArray("\"Sz\xe1mla\"");
-    }
-    void unstorableNamesAreRefused()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, text);
-        QFETCH(QString, message);
-        QFETCH(int, line);
-        QFETCH(QByteArray, stored);
-        SettingsDialogRig rig;
-        rig.global.settings.LogoFile = "/old.bmp";
-        rig.global.settings.LogoCondition = "OLD";
-        auto dialog = rig.Open();
-        Retype(Edit(*dialog, qPrintable(field)), text);
-        QCOMPARE(Edit(*dialog, qPrintable(field))->text(), text);
-        MessageBox::ClearCalls();
-        Control<QPushButton>(*dialog, "cmdOk")->click();
-        SetMousePointer(MousePointer::Default);
-        QCOMPARE(Messages(), message.isEmpty() ? QStringList() : QStringList{M(Title, message)});
-        QCOMPARE(rig.settingsBytes().split('\n').value(line), stored + "\r");
+        QCOMPARE(rig.settingsBytes().split('\n').value(2), typed.toLatin1() + "\r");
+        QCOMPARE(size->count(), 18);
     }
 
     // A value the code page leaves undefined survives a commit that does not touch it.
@@ -702,12 +514,11 @@ private Q_SLOTS:
         rig.global.settings.LogoCondition = "\x98";
         auto dialog = rig.Open();
         Control<QPushButton>(*dialog, "cmdOk")->click();
-        SetMousePointer(MousePointer::Default);
         QCOMPARE(Messages(), QStringList());
         QVERIFY(rig.settingsBytes().contains("\r\n\"a\x81.txt\"\r\n\"\"\r\n\"\x98\"\r\n"));
     }
 
-    // Pasted line breaks never reach a one-line field, so the saved file always reads back.
+    // Pasted line breaks (and NULs) never reach a one-line field, so the saved file reads back.
     void pastedLineBreaksAreDropped()
     {
         SettingsDialogRig rig;
@@ -715,14 +526,12 @@ private Q_SLOTS:
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         QLineEdit* condition = Edit(*dialog, "TxtLogoFelt");
-        QApplication::clipboard()->setText(QStringLiteral("SZÁMLA\r\nMÁSOLAT\n"));
+        QApplication::clipboard()->setText(QStringLiteral("SZÁMLA\r\nMÁSO") + QChar(0) + QStringLiteral("LAT\n"));
         condition->setFocus();
         QTest::keyClick(condition, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(condition->text(), QStringLiteral("SZÁMLAMÁSOLAT"));
         QCOMPARE(condition->cursorPosition(), 13);
         Control<QPushButton>(*dialog, "cmdOk")->click();
-        SetMousePointer(MousePointer::Default);
-
         Global loaded;
         LoadSettings(rig.global.SettingsFile, loaded.settings, loaded.rules, SettingsEnvironment{});
         QCOMPARE(loaded.settings.LogoCondition, AnsiCodePage().FromUtf8("SZÁMLAMÁSOLAT"));
@@ -745,12 +554,11 @@ private Q_SLOTS:
             QComboBox* printer = Control<QComboBox>(*dialog, "selPrinter");
             for (int i = 0; i < printer->count(); ++i)
                 listed << printer->itemText(i);
-            Retype(Edit(*dialog, "selFileName"), "main.txt");
+            Retype(*dialog, "selFileName", "main.txt");
             Control<QPushButton>(*dialog, "cmdOk")->click();
         });
         window.OpenSettingsCommand();
         QCOMPARE(listed, (QStringList{"Laser One", "Orvalin PDF", "Default Printer"}));
-        QCOMPARE(rig.global.settings.SpoolFileName, std::string("main.txt"));
         QVERIFY(rig.settingsBytes().contains("\"main.txt\"\r\n"));
         QVERIFY2(window.trayIcon().Tip().contains(QStringLiteral("main.txt")), qPrintable(window.trayIcon().Tip()));
         QCOMPARE(CurrentMousePointer(), MousePointer::Default);
@@ -771,7 +579,7 @@ private Q_SLOTS:
         SettingsDialogRig rig;
         const QByteArray old = rig.settingsBytes();
         auto dialog = rig.Open();
-        Retype(Edit(*dialog, "selFileName"), "new.txt");
+        Retype(*dialog, "selFileName", "new.txt");
         Control<QCheckBox>(*dialog, "AutoStart")->click();
         MessageBox::ClearCalls();
 
@@ -782,7 +590,8 @@ private Q_SLOTS:
                 // Root writes anywhere: the save runs as an ordinary user instead, for whom the
                 // folder is read-only (readable by all, writable by its owner, root).
                 QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther);
+                                                              | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                              | QFileDevice::ExeOther);
                 QFile::setPermissions(rig.home.path(), QFileDevice::Permissions(0x7777));
                 QVERIFY(::seteuid(65534) == 0);
             } else {
@@ -802,10 +611,10 @@ private Q_SLOTS:
         if (how == "read-only" && root)
             QVERIFY(::seteuid(0) == 0);
         if (how == "read-only")
-            QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(rig.program.path(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         else if (how == "full")
             setrlimit(RLIMIT_FSIZE, &saved);
-        SetMousePointer(MousePointer::Default);
 
         QCOMPARE(MessageBox::Calls().size(), std::size_t(1));
         const MessageBox::Call& call = MessageBox::Calls().front();

@@ -154,28 +154,11 @@ private Q_SLOTS:
         QCOMPARE(LogoPosition("abc"), std::optional<float>(0));
         QCOMPARE(LogoPosition("1,5"), std::optional<float>(1));
         QCOMPARE(LogoPosition("-3.5"), std::optional<float>(-3.5f));
+        QCOMPARE(LogoPosition("&H1F"), std::optional<float>(31));
+        QCOMPARE(LogoPosition("&h1f"), std::optional<float>(31));
         // Beyond single precision, or beyond a double: the previous value stays.
         QCOMPARE(LogoPosition("1e39"), std::nullopt);
         QCOMPARE(LogoPosition("1e999"), std::nullopt);
-    }
-
-    void refusalMessages()
-    {
-        const RefusalText size = RefusalMessage(Refusal::FontSize);
-        QCOMPARE(QString::fromUtf8(size.Title), QStringLiteral("Orvalinó - Beállítások"));
-        QCOMPARE(QString::fromUtf8(size.FirstLine), QStringLiteral("HIBA !!!"));
-        QCOMPARE(QString::fromUtf8(size.Text),
-                 QStringLiteral("Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött"));
-        const RefusalText name = RefusalMessage(Refusal::FileName);
-        QCOMPARE(QString::fromUtf8(name.Title), QStringLiteral("Orvalinó - Beállítások"));
-        QCOMPARE(QString::fromUtf8(name.Text), QStringLiteral("Érvénytelen file név."));
-        const RefusalText interval = RefusalMessage(Refusal::Interval);
-        QCOMPARE(QString::fromUtf8(interval.FirstLine), QStringLiteral("Hiba !!!"));
-        QCOMPARE(QString::fromUtf8(interval.Text), QStringLiteral("Nem megengedett érték. A változtatás nem mentődött"));
-        const RefusalText margin = RefusalMessage(Refusal::Margin);
-        QCOMPARE(QString::fromUtf8(margin.Title), QStringLiteral("Orvalin - settings"));
-        QCOMPARE(QString::fromUtf8(margin.FirstLine), QStringLiteral("HIBA !!!"));
-        QCOMPARE(QString::fromUtf8(margin.Text), QStringLiteral("Nem megengedett érték."));
     }
 
     void everythingAccepted()
