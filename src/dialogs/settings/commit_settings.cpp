@@ -64,6 +64,8 @@ std::optional<double> SafeFormNumber(const std::string& text)
 
 RefusalText RefusalMessage(Refusal field)
 {
+    // The interval's first line and the margin's title differ from the others: the program has
+    // always shown them so.
     switch (field) {
     case Refusal::FontSize:
         return {DialogTitle, ErrorFirstLine,

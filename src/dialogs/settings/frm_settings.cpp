@@ -86,7 +86,7 @@ frmSettings::frmSettings(Global& global, Environment environment, QWidget* paren
     codeList_ = std::make_unique<ControlCodeList>(*lstControlChar, workingCodes_, global_.rules.ActionTable,
                                                   Separator(), env_.EditControlCode, this);
 
-    connect(AutoStart, &QCheckBox::stateChanged, this, [this] { OnAutoStartClicked(); });
+    connect(AutoStart, &QCheckBox::stateChanged, this, [this] { OnAutoStartChanged(); });
     connect(selInterval, &QLineEdit::textChanged, this, &frmSettings::OnNumberFieldChanged);
     connect(selLeftMargin, &QLineEdit::textChanged, this, &frmSettings::OnNumberFieldChanged);
     connect(CMDLogo, &QPushButton::clicked, this, &frmSettings::OnLogoBrowseClicked);
@@ -155,7 +155,7 @@ void frmSettings::Load()
     SetMousePointer(MousePointer::Default);
 }
 
-void frmSettings::OnAutoStartClicked()
+void frmSettings::OnAutoStartChanged()
 {
     AutoStart->setText(AutoStart->checkState() == Qt::Checked ? QStringLiteral("Igen") : QStringLiteral("Nem"));
 }

@@ -61,7 +61,7 @@ private:
     void BuildControls();
     void SetTabOrder();
     void Load();
-    void OnAutoStartClicked();
+    void OnAutoStartChanged();
     void OnNumberFieldChanged(const QString& text);
     void OnLogoBrowseClicked();
     void OnFolderBrowseClicked();
