@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 class ControlCharInputTest : public QObject {
     Q_OBJECT
 
@@ -15,31 +17,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<int>("value"); // -1: refused
-        const std::pair<const char*, int> period[] = {{"0", 0},
-                                                      {"255", 255},
-                                                      {" 27 ", 27},
-                                                      {"-0", 0},
-                                                      {"2.5", 2} /* half to even */,
-                                                      {"3.5", 4},
-                                                      {".5", 0},
-                                                      {"2e2", 200},
-                                                      {"2.6", 3},
-                                                      {"2,5", -1},
-                                                      {"", -1},
-                                                      {"   ", -1},
-                                                      {"-", -1},
-                                                      {"-1", -1},
-                                                      {"+", -1},
-                                                      {"256", -1},
-                                                      {"300", -1},
-                                                      {"255.5", -1} /* rounds to 256 */,
-                                                      {"1e5", -1} /* past 16 bits */,
-                                                      {"9e9", -1},
-                                                      {"1e999", -1} /* past a double */,
-                                                      {"12a", -1},
-                                                      {"1a", -1},
-                                                      {"ab", -1},
-                                                      {"1 2", -1}};
+        const std::pair<const char*, int> period[] = {
+            {"0", 0}, {"255", 255}, {" 27 ", 27}, {"-0", 0}, {"2.5", 2} /* half to even */, {"3.5", 4}, {".5", 0},
+            {"2e2", 200}, {"2.6", 3}, {"2,5", -1}, {"", -1}, {"   ", -1}, {"-", -1}, {"-1", -1}, {"+", -1}, {"256", -1},
+            {"300", -1}, {"255.5", -1} /* rounds to 256 */, {"1e5", -1} /* past 16 bits */, {"9e9", -1},
+            {"1e999", -1} /* past a double */, {"12a", -1}, {"1a", -1}, {"ab", -1}, {"1 2", -1}};
         for (const auto& [text, value] : period)
             QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text) << QChar('.') << value;
         // With a comma locale both marks pass the numeric test; the value reads only the period.
@@ -62,14 +44,11 @@ private Q_SLOTS:
 
     void leadingInt16Bounds()
     {
-        QCOMPARE(LeadingInt16("32767"), std::optional<int>(32767));
-        QCOMPARE(LeadingInt16("-32768"), std::optional<int>(-32768));
-        QVERIFY(!LeadingInt16("32768"));
-        QVERIFY(!LeadingInt16("99999"));
-        QVERIFY(!LeadingInt16("-32769"));
-        QVERIFY(!LeadingInt16("1e400"));
-        QCOMPARE(LeadingInt16("abc"), std::optional<int>(0));
-        QCOMPARE(LeadingInt16("12abc"), std::optional<int>(12));
+        const std::pair<const char*, std::optional<int>> rows[] = {
+            {"32767", 32767}, {"-32768", -32768}, {"32768", std::nullopt}, {"99999", std::nullopt},
+            {"-32769", std::nullopt}, {"1e400", std::nullopt}, {"abc", 0}, {"12abc", 12}};
+        for (const auto& [text, value] : rows)
+            QCOMPARE(LeadingInt16(text), value);
     }
 
     // A size is stored whole in the rule line's 3-character action field: anything that would come
@@ -79,31 +58,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<QString>("code"); // empty: refused
-        QTest::newRow("1") << "1" << QChar('.') << "1";
-        QTest::newRow("999, the largest that fits") << "999" << QChar('.') << "999";
-        QTest::newRow("12abc, no numeric test") << "12abc" << QChar('.') << "12";
-        QTest::newRow("12.0 is whole") << "12.0" << QChar('.') << "12";
-        QTest::newRow("leading zeros dropped") << "012" << QChar('.') << "12";
-        QTest::newRow("exponent") << "1e2" << QChar('.') << "100";
-        QTest::newRow("comma is no decimal point here") << "10,7" << QChar('.') << "10";
-        QTest::newRow("comma locale, whole") << "10,0" << QChar(',') << "10";
-        QTest::newRow("1000") << "1000" << QChar('.') << "";
-        QTest::newRow("2160") << "2160" << QChar('.') << "";
-        QTest::newRow("12.5") << "12.5" << QChar('.') << "";
-        QTest::newRow("7.5 fits three characters but is no whole size") << "7.5" << QChar('.') << "";
-        QTest::newRow("12,5 in a comma locale") << "12,5" << QChar(',') << "";
-        QTest::newRow("12.5 in a comma locale") << "12.5" << QChar(',') << "";
-        QTest::newRow("0.6") << "0.6" << QChar('.') << "";
-        QTest::newRow("0") << "0" << QChar('.') << "";
-        QTest::newRow("empty") << "" << QChar('.') << "";
-        QTest::newRow("16-bit overflow") << "99999" << QChar('.') << "";
-        QTest::newRow("huge exponent") << "1e999" << QChar('.') << "";
-        QTest::newRow("negative") << "-5" << QChar('.') << "";
-        QTest::newRow("lone minus") << "-" << QChar('.') << "";
-        QTest::newRow("blanks") << "   " << QChar('.') << "";
-        QTest::newRow("leading blanks") << "  9" << QChar('.') << "9";
-        QTest::newRow("0.4 rounds to 0") << "0.4" << QChar('.') << "";
-        QTest::newRow("32768, just past 16 bits") << "32768" << QChar('.') << "";
+        const std::tuple<const char*, char, const char*> rows[] = {
+            {"1", '.', "1"}, {"999", '.', "999"} /* the largest that fits */, {"12abc", '.', "12"} /* no numeric test */,
+            {"12.0", '.', "12"}, {"012", '.', "12"}, {"1e2", '.', "100"}, {"10,7", '.', "10"} /* comma: no decimal */,
+            {"10,0", ',', "10"}, {"1000", '.', ""}, {"2160", '.', ""}, {"12.5", '.', ""},
+            {"7.5", '.', ""} /* fits three characters but is no whole size */, {"12,5", ',', ""}, {"12.5", ',', ""},
+            {"0.6", '.', ""}, {"0", '.', ""}, {"", '.', ""}, {"99999", '.', ""} /* 16-bit overflow */, {"1e999", '.', ""},
+            {"-5", '.', ""}, {"-", '.', ""}, {"   ", '.', ""}, {"  9", '.', "9"}, {"0.4", '.', ""} /* rounds to 0 */,
+            {"32768", '.', ""} /* just past 16 bits */};
+        for (const auto& [text, separator, code] : rows)
+            QTest::addRow("'%s' with %c", text, separator) << QString::fromLatin1(text) << QChar(separator) << code;
     }
     void fontSizes()
     {
@@ -117,21 +81,14 @@ private Q_SLOTS:
     void preselection()
     {
         const ActionTableType table = BuildActionTable();
-        QCOMPARE(PreselectedAction(table, "", '.'), IgnoreActionIndex);
-        QCOMPARE(PreselectedAction(table, "np", '.'), 1);
-        QCOMPARE(PreselectedAction(table, "ol", '.'), 20);
-        QCOMPARE(PreselectedAction(table, "op", '.'), 19);
-        QCOMPARE(PreselectedAction(table, "12", '.'), FontSizeActionIndex);
-        QCOMPARE(PreselectedAction(table, "7,5", ','), FontSizeActionIndex);
-        // "0" is numeric, so it is a font size, not entry 0 by its Code.
-        QCOMPARE(PreselectedAction(table, "0", '.'), FontSizeActionIndex);
-        // Another letter case finds the entry the printer reads it as.
-        QCOMPARE(PreselectedAction(table, "NP", '.'), 1);
-        QCOMPARE(PreselectedAction(table, "Ol", '.'), 20);
-        // A code the table does not hold selects nothing.
-        QCOMPARE(PreselectedAction(table, "7,5", '.'), -1);
-        QCOMPARE(PreselectedAction(table, "np ", '.'), -1);
-        QCOMPARE(PreselectedAction(table, "zz", '.'), -1);
+        // "0" is numeric, so it is a font size, not entry 0 by its Code; another letter case finds
+        // the entry the printer reads it as; a code the table does not hold selects nothing.
+        const std::tuple<const char*, char, int> rows[] = {
+            {"", '.', IgnoreActionIndex}, {"np", '.', 1}, {"ol", '.', 20}, {"op", '.', 19}, {"12", '.', FontSizeActionIndex},
+            {"7,5", ',', FontSizeActionIndex}, {"0", '.', FontSizeActionIndex}, {"NP", '.', 1}, {"Ol", '.', 20},
+            {"7,5", '.', -1}, {"np ", '.', -1}, {"zz", '.', -1}};
+        for (const auto& [code, separator, index] : rows)
+            QCOMPARE(PreselectedAction(table, code, separator), index);
 
         // The last matching entry wins when a table holds a code twice; an exact match wins over
         // one in another case.
@@ -143,68 +100,47 @@ private Q_SLOTS:
         QCOMPARE(PreselectedAction(doubled, "Np", '.'), 5);
     }
 
+    // The rule the editor's OK builds (code boxes by index, comma-separated). No selected entry,
+    // or one outside the table, gives no rule rather than a guess; opening a rule never changes its
+    // action: what is left as it opened keeps the code as stored.
+    void buildControlChar_data()
+    {
+        QTest::addColumn<QString>("boxes");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QByteArray>("trigger");
+        QTest::addColumn<QString>("code"); // "refused": no rule
+        const int size = FontSizeActionIndex;
+        const std::tuple<const char*, const char*, const char*, int, const char*, const char*, const char*> rows[] = {
+            {"two codes, a gap", "27,,,,,69", "", 3, "", "\x1b\x45", "bb"}, {"size empty", "27", "", size, "", "", "refused"},
+            {"size 12abc", "27", "", size, "12abc", "\x1b", "12"}, {"letters", "27,,,,,,,,,x", "", 3, "", "", "refused"},
+            {"nothing selected", "27", "", -1, "", "", "refused"}, {"outside the table", "27", "", 22, "", "", "refused"},
+            {"Ignore, no codes", "", "", IgnoreActionIndex, "", "", ""},
+            {"unknown, nothing chosen", "7", "zz", -1, "", "\x07", "zz"}, {"unknown, a choice made", "7", "zz", 2, "", "\x07", "tb"},
+            {"other case, entry kept", "7", "NP", 1, "", "\x07", "NP"}, {"other case, another entry", "7", "NP", 3, "", "\x07", "bb"},
+            {"exact", "7", "np", 1, "", "\x07", "np"}, {"known code, nothing selected", "7", "np", -1, "", "", "refused"},
+            {"new rule, Ignore", "7", "", IgnoreActionIndex, "", "\x07", ""}, {"size, another entry", "7", "12", 4, "", "\x07", "eb"}};
+        for (const auto& [name, boxes, opened, action, sizeText, trigger, code] : rows)
+            QTest::newRow(name) << boxes << opened << action << sizeText << QByteArray(trigger) << code;
+    }
     void buildControlChar()
     {
-        const ActionTableType table = BuildActionTable();
-        ControlCharForm form;
-        form.Codes[0] = "27";
-        form.Codes[5] = "69";
-        form.ActionIndex = 3;
-        QCOMPARE(BuildControlChar(form, table, '.'), std::optional<ControlChar>(ControlChar{"\x1b\x45", "bb"}));
-
-        form.ActionIndex = FontSizeActionIndex;
-        form.FontSizeText = "";
-        QVERIFY(!BuildControlChar(form, table, '.'));
-        form.FontSizeText = "12abc";
-        QCOMPARE(BuildControlChar(form, table, '.')->ActionCode, std::string("12"));
-
-        form.Codes[9] = "x";
-        QVERIFY(!BuildControlChar(form, table, '.'));
-        form.Codes[9] = "";
-
-        // No selected entry, or one outside the table, gives no rule rather than a guess.
-        form.ActionIndex = -1;
-        QVERIFY(!BuildControlChar(form, table, '.'));
-        form.ActionIndex = 22;
-        QVERIFY(!BuildControlChar(form, table, '.'));
-
-        form.ActionIndex = IgnoreActionIndex;
-        form.Codes = {};
-        QCOMPARE(BuildControlChar(form, table, '.'), std::optional<ControlChar>(ControlChar{}));
-    }
-
-    // Opening a rule never changes its action: what is left as it opened keeps the code as stored.
-    void actionLeftAsOpenedKeepsItsCode_data()
-    {
-        QTest::addColumn<QString>("opened");
-        QTest::addColumn<int>("actionIndex");
-        QTest::addColumn<QString>("code"); // "refused": no rule
-        QTest::newRow("unknown, nothing chosen") << "zz" << -1 << "zz";
-        QTest::newRow("unknown, a choice made") << "zz" << 2 << "tb";
-        QTest::newRow("other case, entry kept") << "NP" << 1 << "NP";
-        QTest::newRow("other case, another entry") << "NP" << 3 << "bb";
-        QTest::newRow("exact") << "np" << 1 << "np";
-        QTest::newRow("known code, nothing selected") << "np" << -1 << "refused";
-        QTest::newRow("new rule, Ignore") << "" << IgnoreActionIndex << "";
-        QTest::newRow("size, another entry") << "12" << 4 << "eb";
-    }
-    void actionLeftAsOpenedKeepsItsCode()
-    {
+        QFETCH(QString, boxes);
         QFETCH(QString, opened);
-        QFETCH(int, actionIndex);
+        QFETCH(int, action);
+        QFETCH(QString, size);
+        QFETCH(QByteArray, trigger);
         QFETCH(QString, code);
         ControlCharForm form;
-        form.Codes[0] = "7";
+        const QStringList codes = boxes.split(',');
+        for (qsizetype i = 0; i < codes.size(); ++i)
+            form.Codes[i] = codes[i].toStdString();
         form.OpenedAction = opened.toStdString();
-        form.ActionIndex = actionIndex;
-        const std::optional<ControlChar> rule = BuildControlChar(form, BuildActionTable(), '.');
-        if (code == "refused") {
-            QVERIFY(!rule);
-        } else {
-            QVERIFY(rule);
-            QCOMPARE(rule->ActionCode, code.toStdString());
-            QCOMPARE(rule->AsciiCode, std::string("\x07"));
-        }
+        form.ActionIndex = action;
+        form.FontSizeText = size.toStdString();
+        const ControlChar rule{trigger.toStdString(), code.toStdString()};
+        QCOMPARE(BuildControlChar(form, BuildActionTable(), '.'), code == "refused" ? std::nullopt : std::optional(rule));
     }
 
     // How a rule reads in the settings dialog's list: codes, a tab, the action.
@@ -214,17 +150,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<QString>("row");
-        QTest::newRow("one code") << QByteArray("\x0c") << "np" << QChar('.') << "12\tPage break";
-        QTest::newRow("two codes") << QByteArray("\x1b\x45") << "bb" << QChar('.') << "27, 69\tBegin bold";
-        QTest::newRow("byte 0, Ignore") << QByteArray(1, '\0') << "" << QChar('.') << "0\tIgnore";
-        QTest::newRow("high bytes") << QByteArray("\xff\x80") << "h2" << QChar('.') << "255, 128\tLine height 1/12";
-        QTest::newRow("no codes") << QByteArray() << "eb" << QChar('.') << "\tEnd bold";
-        QTest::newRow("font size") << QByteArray("\x1b\x21") << "12" << QChar('.') << "27, 33\tFont size: 12";
-        QTest::newRow("hand-edited size") << QByteArray("\x1b") << "7.5" << QChar('.') << "27\tFont size: 7.5";
-        QTest::newRow("comma size") << QByteArray("\x1b") << "7,5" << QChar(',') << "27\tFont size: 7,5";
-        QTest::newRow("numeric before the table") << QByteArray("\x1b") << "0" << QChar('.') << "27\tFont size: 0";
-        QTest::newRow("other case") << QByteArray("\x0c") << "NP" << QChar('.') << "12\tPage break";
-        QTest::newRow("unknown") << QByteArray("\x07") << "zz" << QChar('.') << "7\tERROR ...";
+        const std::tuple<const char*, QByteArray, const char*, char, const char*> rows[] = {
+            {"one code", "\x0c", "np", '.', "12\tPage break"},
+            {"two codes", "\x1b\x45", "bb", '.', "27, 69\tBegin bold"},
+            {"byte 0, Ignore", QByteArray(1, '\0'), "", '.', "0\tIgnore"},
+            {"high bytes", "\xff\x80", "h2", '.', "255, 128\tLine height 1/12"},
+            {"no codes", "", "eb", '.', "\tEnd bold"},
+            {"font size", "\x1b\x21", "12", '.', "27, 33\tFont size: 12"},
+            {"hand-edited size", "\x1b", "7.5", '.', "27\tFont size: 7.5"},
+            {"comma size", "\x1b", "7,5", ',', "27\tFont size: 7,5"},
+            {"numeric before the table", "\x1b", "0", '.', "27\tFont size: 0"},
+            {"other case", "\x0c", "NP", '.', "12\tPage break"},
+            {"unknown", "\x07", "zz", '.', "7\tERROR ..."}};
+        for (const auto& [name, trigger, action, separator, row] : rows)
+            QTest::newRow(name) << trigger << QString::fromLatin1(action) << QChar(separator) << QString::fromUtf8(row);
     }
     void rowTexts()
     {

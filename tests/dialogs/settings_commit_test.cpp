@@ -1,268 +1,207 @@
 // The checks and conversions of the settings dialog's Rendben, without widgets.
 #include "dialogs/settings/commit_settings.h"
+#include "dialogs/settings/single_line.h"
 
 #include <QTest>
 
-#include <cmath>
-#include <limits>
+#include <functional>
+#include <tuple>
 
 namespace {
 
 SettingsForm AcceptableForm()
 {
-    SettingsForm form;
-    form.PrinterName = "Laser";
-    form.FontName = "Courier New";
-    form.FontSize = "12";
-    form.SpoolFileName = "text.txt";
-    form.SpoolFolder = "/spool/";
-    form.PollInterval = "3000";
-    form.LeftMargin = "0.8";
-    form.LogoFile = "/logo.bmp";
-    form.LogoCondition = "LOGO";
-    form.LogoX = "100";
-    form.LogoY = "200";
-    return form;
+    return SettingsForm{"Laser", "Courier New", "12", "text.txt", "/spool/", "3000", "0.8", "/logo.bmp", "LOGO", "100", "200"};
 }
 
-Settings PreviousSettings()
-{
-    Settings s;
-    s.PrinterName = "Old";
-    s.FontName = "Old Font";
-    s.FontSize = 9;
-    s.PollInterval = 1500;
-    s.LeftMargin = 1.25;
-    s.SpoolFolder = "/old/";
-    s.SpoolFileName = "old.txt";
-    s.LogoFile = "/old.bmp";
-    s.LogoCondition = "OLD";
-    s.LogoX = 7;
-    s.LogoY = 8;
-    return s;
-}
+Settings PreviousSettings() { return Settings{"Old", "Old Font", 9, 1500, 1.25, "/old/", "old.txt", "/old.bmp", "OLD", 7, 8, false}; }
 
 } // namespace
+
+Q_DECLARE_METATYPE(SettingsForm)
 
 class SettingsCommitTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void fontSize_data()
+    // What each number field stores from a text (-1: refused), with the locale's decimal mark.
+    void numbers_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("stored"); // -1: refused
-        QTest::newRow("0") << "0" << -1;
-        QTest::newRow("1") << "1" << 1;
-        QTest::newRow("5") << "5" << 5;
-        QTest::newRow("6") << "6" << 6;
-        QTest::newRow("2160") << "2160" << 2160;
-        QTest::newRow("2161") << "2161" << -1;
-        QTest::newRow("2160.3 above the bound") << "2160.3" << -1;
-        QTest::newRow("0.7 would round to 1") << "0.7" << -1;
-        QTest::newRow("10.5 to even") << "10.5" << 10;
-        QTest::newRow("11.5 to even") << "11.5" << 12;
-        QTest::newRow("letters") << "abc" << -1;
-        QTest::newRow("empty") << "" << -1;
-        QTest::newRow("leading number") << "14pt" << 14;
-        QTest::newRow("comma is no decimal point") << "12,7" << 12;
-        QTest::newRow("hexadecimal") << "&H10" << 16;
-        QTest::newRow("octal") << "&o17" << 15;
-        QTest::newRow("16-bit overflow") << "40000" << -1;
-        QTest::newRow("huge exponent") << "1e999" << -1;
-        QTest::newRow("huge hexadecimal") << "&H" + QString(300, 'F') << -1;
-        QTest::newRow("negative") << "-12" << -1;
-    }
-    void fontSize()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, stored);
-        const std::optional<std::int16_t> size = AcceptedFontSize(text.toStdString());
-        QCOMPARE(size.has_value(), stored >= 0);
-        if (size)
-            QCOMPARE(int(*size), stored);
-    }
-
-    void pollInterval_data()
-    {
+        QTest::addColumn<char>("field"); // font Size, poll Interval, left Margin
         QTest::addColumn<QString>("text");
         QTest::addColumn<char>("separator");
-        QTest::addColumn<int>("stored"); // -1: refused
-        QTest::newRow("1 is refused") << "1" << '.' << -1;
-        QTest::newRow("2") << "2" << '.' << 2;
-        QTest::newRow("65534") << "65534" << '.' << 65534;
-        QTest::newRow("65535 is refused") << "65535" << '.' << -1;
-        QTest::newRow("1.2 rounds to 1") << "1.2" << '.' << 1;
-        QTest::newRow("1.2 with a comma locale") << "1.2" << ',' << 1;
-        QTest::newRow("1,5 with a comma locale reads 1") << "1,5" << ',' << -1;
-        QTest::newRow("1,5 is no number with a period locale") << "1,5" << '.' << -1;
-        QTest::newRow("3000ms") << "3000ms" << '.' << -1;
-        QTest::newRow("empty") << "" << '.' << -1;
-        QTest::newRow("blanks around") << " 3000 " << '.' << 3000;
-        QTest::newRow("exponent") << "3e3" << '.' << 3000;
-        QTest::newRow("huge exponent") << "9e999" << '.' << -1;
-        QTest::newRow("half to even") << "2500.5" << '.' << 2500;
-        QTest::newRow("negative") << "-500" << '.' << -1;
-        QTest::newRow("lone minus") << "-" << '.' << -1;
+        QTest::addColumn<double>("stored");
+        const std::tuple<char, const char*, char, double> rows[] = {
+            {'S', "0", '.', -1}, {'S', "1", '.', 1}, {'S', "5", '.', 5}, {'S', "6", '.', 6}, {'S', "2160", '.', 2160},
+            {'S', "2161", '.', -1}, {'S', "2160.3", '.', -1} /* above the bound */, {'S', "0.7", '.', -1} /* not 1 */,
+            {'S', "10.5", '.', 10}, {'S', "11.5", '.', 12} /* half to even */, {'S', "abc", '.', -1}, {'S', "", '.', -1},
+            {'S', "14pt", '.', 14}, {'S', "12,7", '.', 12} /* a comma is no decimal point */, {'S', "&H10", '.', 16},
+            {'S', "&o17", '.', 15}, {'S', "40000", '.', -1} /* 16-bit overflow */, {'S', "1e999", '.', -1},
+            {'S', "-12", '.', -1},
+            {'I', "1", '.', -1}, {'I', "2", '.', 2}, {'I', "65534", '.', 65534}, {'I', "65535", '.', -1},
+            {'I', "1.2", '.', 1}, {'I', "1.2", ',', 1}, {'I', "1,5", ',', -1} /* reads 1 */, {'I', "1,5", '.', -1},
+            {'I', "3000ms", '.', -1}, {'I', "", '.', -1}, {'I', " 3000 ", '.', 3000}, {'I', "3e3", '.', 3000},
+            {'I', "9e999", '.', -1}, {'I', "2500.5", '.', 2500} /* half to even */, {'I', "-500", '.', -1},
+            {'I', "-", '.', -1},
+            {'M', "0,8", '.', 0.8}, {'M', "0,8", ',', 0.8}, {'M', "0.8", '.', 0.8}, {'M', "0.8", ',', 0.8},
+            {'M', "0", '.', 0.0}, {'M', "20", '.', 20.0}, {'M', "20,5", ',', -1}, {'M', "-1", '.', -1},
+            {'M', "1,5,5", ',', -1}, {'M', "1,5,5", '.', -1}, {'M', "1.234", '.', 1.234} /* unrounded */,
+            {'M', "abc", '.', -1}, {'M', "", '.', -1}, {'M', "1e999", '.', -1}, {'M', "1e-999", '.', 0.0}};
+        for (const auto& [field, text, separator, stored] : rows)
+            QTest::addRow("%c '%s' with %c", field, text, separator) << field << QString::fromLatin1(text) << separator << stored;
+        QTest::newRow("S huge hexadecimal") << 'S' << "&H" + QString(300, 'F') << '.' << -1.0;
     }
-    void pollInterval()
+    void numbers()
     {
-        QFETCH(QString, text);
-        QFETCH(char, separator);
-        QFETCH(int, stored);
-        const std::optional<std::int32_t> interval = AcceptedPollInterval(text.toStdString(), separator);
-        QCOMPARE(interval.has_value(), stored >= 0);
-        if (interval)
-            QCOMPARE(int(*interval), stored);
-    }
-
-    void leftMargin_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<char>("separator");
-        QTest::addColumn<double>("stored"); // -1: refused
-        QTest::newRow("0,8 period locale") << "0,8" << '.' << 0.8;
-        QTest::newRow("0,8 comma locale") << "0,8" << ',' << 0.8;
-        QTest::newRow("0.8 period locale") << "0.8" << '.' << 0.8;
-        QTest::newRow("0.8 comma locale") << "0.8" << ',' << 0.8;
-        QTest::newRow("0") << "0" << '.' << 0.0;
-        QTest::newRow("20") << "20" << '.' << 20.0;
-        QTest::newRow("20,5") << "20,5" << ',' << -1.0;
-        QTest::newRow("-1") << "-1" << '.' << -1.0;
-        QTest::newRow("1,5,5") << "1,5,5" << ',' << -1.0;
-        QTest::newRow("1,5,5 period locale") << "1,5,5" << '.' << -1.0;
-        QTest::newRow("unrounded") << "1.234" << '.' << 1.234;
-        QTest::newRow("letters") << "abc" << '.' << -1.0;
-        QTest::newRow("empty") << "" << '.' << -1.0;
-        QTest::newRow("huge exponent") << "1e999" << '.' << -1.0;
-        QTest::newRow("tiny exponent") << "1e-999" << '.' << 0.0;
-    }
-    void leftMargin()
-    {
+        QFETCH(char, field);
         QFETCH(QString, text);
         QFETCH(char, separator);
         QFETCH(double, stored);
-        const std::optional<double> margin = AcceptedLeftMargin(text.toStdString(), separator);
-        QCOMPARE(margin.has_value(), stored >= 0);
-        if (margin)
-            QCOMPARE(*margin, stored);
+        const std::string typed = text.toStdString();
+        std::optional<double> value;
+        if (field == 'S')
+            value = AcceptedFontSize(typed);
+        else if (field == 'I')
+            value = AcceptedPollInterval(typed, separator);
+        else
+            value = AcceptedLeftMargin(typed, separator);
+        QCOMPARE(value.has_value(), stored >= 0);
+        if (value)
+            QCOMPARE(*value, stored);
     }
 
     void logoPosition()
     {
-        QCOMPARE(LogoPosition("12abc"), std::optional<float>(12));
-        QCOMPARE(LogoPosition("abc"), std::optional<float>(0));
-        QCOMPARE(LogoPosition("1,5"), std::optional<float>(1));
-        QCOMPARE(LogoPosition("-3.5"), std::optional<float>(-3.5f));
-        QCOMPARE(LogoPosition("&H1F"), std::optional<float>(31));
-        QCOMPARE(LogoPosition("&h1f"), std::optional<float>(31));
-        // Beyond single precision, or beyond a double: the previous value stays.
-        QCOMPARE(LogoPosition("1e39"), std::nullopt);
-        QCOMPARE(LogoPosition("1e999"), std::nullopt);
+        const std::pair<const char*, std::optional<float>> rows[] = {
+            {"12abc", 12.0f}, {"abc", 0.0f}, {"1,5", 1.0f}, {"-3.5", -3.5f}, {"&H1F", 31.0f}, {"&h1f", 31.0f},
+            {"1e39", std::nullopt} /* beyond single precision: the previous value stays */, {"1e999", std::nullopt}};
+        for (const auto& [text, position] : rows)
+            QCOMPARE(LogoPosition(text), position);
     }
 
-    void everythingAccepted()
+    // What a commit stores (in the settings file's order) and refuses, in the committing order. A
+    // refused field keeps its previous value; the unchecked fields are stored all the same, and so
+    // are empty selections and blank names. The rules become the dialog's list.
+    void store_data()
     {
+        QTest::addColumn<SettingsForm>("form");
+        QTest::addColumn<char>("separator");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QList<int>>("refused");
+        QTest::addColumn<int>("rules");
+        const auto form = [](const std::function<void(SettingsForm&)>& change) {
+            SettingsForm f = AcceptableForm();
+            change(f);
+            return f;
+        };
+        QTest::newRow("everything accepted") << AcceptableForm() << '.'
+                                             << "Laser|Courier New|12|3000|0.8|/spool/|text.txt|/logo.bmp|LOGO|100|200"
+                                             << QList<int>{} << 2;
+        QTest::newRow("four refusals") << form([](SettingsForm& f) {
+            f.FontSize = "0";
+            f.SpoolFileName = "";
+            f.PollInterval = "65535";
+            f.LeftMargin = "20,5";
+            f.LogoX = "1e999";
+        }) << ',' << "Laser|Courier New|9|1500|1.25|/spool/|old.txt|/logo.bmp|LOGO|7|200"
+               << QList<int>{int(Refusal::FontSize), int(Refusal::FileName), int(Refusal::Interval), int(Refusal::Margin)}
+               << 0;
+        QTest::newRow("unstorable names") << form([](SettingsForm& f) {
+            f.SpoolFolder.reset();
+            f.LogoFile.reset();
+            f.LogoCondition.reset();
+            f.SpoolFileName.reset();
+            f.FontSize = "0";
+        }) << '.' << "Laser|Courier New|9|3000|0.8|/old/|old.txt|/old.bmp|OLD|100|200"
+               << QList<int>{int(Refusal::UnstorableFolder), int(Refusal::UnstorableLogoFile),
+                             int(Refusal::UnstorableLogoCondition), int(Refusal::FontSize), int(Refusal::UnstorableFileName)}
+               << 0;
+        QTest::newRow("empty selections, blank names") << form([](SettingsForm& f) {
+            f.PrinterName = f.FontName = "";
+            f.SpoolFileName = "   ";
+            f.SpoolFolder = "/";
+        }) << '.' << "||12|3000|0.8|/|   |/logo.bmp|LOGO|100|200" << QList<int>{} << 2;
+    }
+    void store()
+    {
+        QFETCH(SettingsForm, form);
+        QFETCH(char, separator);
+        QFETCH(QString, stored);
+        QFETCH(QList<int>, refused);
+        QFETCH(int, rules);
         Settings s = PreviousSettings();
-        Rules rules;
+        Rules previous;
+        previous.ControlChars.push_back(ControlChar{"\x09", "tb"});
         std::vector<ControlChar> working{ControlChar{}, ControlChar{"\x0c", "np"}, ControlChar{"\x1b\x45", "bb"}};
-        std::vector<Refusal> refused;
-        StoreSettingsForm(AcceptableForm(), working, '.', s, rules, [&](Refusal r) { refused.push_back(r); });
-        QVERIFY(refused.empty());
-        QCOMPARE(s.PrinterName, std::string("Laser"));
-        QCOMPARE(s.FontName, std::string("Courier New"));
-        QCOMPARE(int(s.FontSize), 12);
-        QCOMPARE(s.SpoolFileName, std::string("text.txt"));
-        QCOMPARE(s.SpoolFolder, std::string("/spool/"));
-        QCOMPARE(s.PollInterval, 3000);
-        QCOMPARE(s.LeftMargin, 0.8);
-        QCOMPARE(s.LogoFile, std::string("/logo.bmp"));
-        QCOMPARE(s.LogoCondition, std::string("LOGO"));
-        QCOMPARE(s.LogoX, 100.0f);
-        QCOMPARE(s.LogoY, 200.0f);
-        QCOMPARE(rules.ControlChars, working);
+        working.resize(1 + rules);
+        QList<int> seen;
+        StoreSettingsForm(form, working, separator, s, previous, [&](Refusal r) { seen << int(r); });
+        QCOMPARE(seen, refused);
+        const QStringList values{QString::fromStdString(s.PrinterName), QString::fromStdString(s.FontName),
+                                 QString::number(s.FontSize), QString::number(s.PollInterval),
+                                 QString::number(s.LeftMargin), QString::fromStdString(s.SpoolFolder),
+                                 QString::fromStdString(s.SpoolFileName), QString::fromStdString(s.LogoFile),
+                                 QString::fromStdString(s.LogoCondition), QString::number(s.LogoX),
+                                 QString::number(s.LogoY)};
+        QCOMPARE(values.join('|'), stored);
+        QCOMPARE(previous.ControlChars, working);
     }
 
-    void fourRefusalsInOrderKeepPreviousValues()
+    // Each refusal's message, once (the dialogs' tests compare with these).
+    void refusalMessages_data()
     {
-        Settings s = PreviousSettings();
-        Rules rules;
-        rules.ControlChars.push_back(ControlChar{"\x09", "tb"});
-        SettingsForm form = AcceptableForm();
-        form.FontSize = "0";
-        form.SpoolFileName = "";
-        form.PollInterval = "65535";
-        form.LeftMargin = "20,5";
-        form.LogoX = "1e999";
-        std::vector<Refusal> refused;
-        // No rules in the dialog: the list holds only the placeholder afterwards.
-        StoreSettingsForm(form, {ControlChar{}}, ',', s, rules, [&](Refusal r) { refused.push_back(r); });
-        QCOMPARE(refused, (std::vector<Refusal>{Refusal::FontSize, Refusal::FileName, Refusal::Interval, Refusal::Margin}));
-        QCOMPARE(int(s.FontSize), 9);
-        QCOMPARE(s.SpoolFileName, std::string("old.txt"));
-        QCOMPARE(s.PollInterval, 1500);
-        QCOMPARE(s.LeftMargin, 1.25);
-        QCOMPARE(s.LogoX, 7.0f);
-        // The unchecked fields carry their new values all the same.
-        QCOMPARE(s.PrinterName, std::string("Laser"));
-        QCOMPARE(s.LogoY, 200.0f);
-        QCOMPARE(rules.HighestIndex(), 0);
-        QCOMPARE(rules.ControlChars.size(), std::size_t(1));
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        const QString title = QStringLiteral("Orvalinó - Beállítások");
+        const QString error = QStringLiteral("HIBA !!!\r\n\r\n");
+        const auto unstorable = [&](const char* caption) {
+            return error + QStringLiteral("A \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                                          "A mező régi értéke maradt.").arg(QString::fromUtf8(caption));
+        };
+        QTest::newRow("font size") << int(Refusal::FontSize) << title
+                                   << error + "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött";
+        QTest::newRow("file name") << int(Refusal::FileName) << title << error + "Érvénytelen file név.";
+        QTest::newRow("interval") << int(Refusal::Interval) << title
+                                  << "Hiba !!!\r\n\r\nNem megengedett érték. A változtatás nem mentődött";
+        QTest::newRow("margin") << int(Refusal::Margin) << "Orvalin - settings" << error + "Nem megengedett érték.";
+        QTest::newRow("folder") << int(Refusal::UnstorableFolder) << title << unstorable("Könyvtár neve");
+        QTest::newRow("logo file") << int(Refusal::UnstorableLogoFile) << title << unstorable("Logo File");
+        QTest::newRow("logo condition") << int(Refusal::UnstorableLogoCondition) << title << unstorable("Logo Feltétel");
+        QTest::newRow("file name letters") << int(Refusal::UnstorableFileName) << title << unstorable("File neve");
+    }
+    void refusalMessages()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        const RefusalText message = RefusalMessage(Refusal(field));
+        QCOMPARE(QString::fromUtf8(message.Title), title);
+        QCOMPARE(QString::fromUtf8(message.FirstLine) + "\r\n\r\n" + QString::fromUtf8(message.Text), text);
     }
 
-    // Names the code page cannot hold are refused at their own step, each keeping its old value;
-    // the other fields are stored all the same.
-    void unstorableNamesRefusedInCommitOrder()
+    // A one-line field drops CR, LF and NUL wherever they are, and the caret keeps its place.
+    void singleLine_data()
     {
-        Settings s = PreviousSettings();
-        Rules rules;
-        SettingsForm form = AcceptableForm();
-        form.SpoolFolder.reset();
-        form.LogoFile.reset();
-        form.LogoCondition.reset();
-        form.SpoolFileName.reset();
-        form.FontSize = "0";
-        std::vector<Refusal> refused;
-        StoreSettingsForm(form, {ControlChar{}}, '.', s, rules, [&](Refusal r) { refused.push_back(r); });
-        QCOMPARE(refused, (std::vector<Refusal>{Refusal::UnstorableFolder, Refusal::UnstorableLogoFile,
-                                                Refusal::UnstorableLogoCondition, Refusal::FontSize,
-                                                Refusal::UnstorableFileName}));
-        QCOMPARE(s.SpoolFolder, std::string("/old/"));
-        QCOMPARE(s.LogoFile, std::string("/old.bmp"));
-        QCOMPARE(s.LogoCondition, std::string("OLD"));
-        QCOMPARE(s.SpoolFileName, std::string("old.txt"));
-        QCOMPARE(s.PrinterName, std::string("Laser"));
-        QCOMPARE(s.PollInterval, 3000);
-
-        // Each message names its field by the caption the user sees.
-        const std::pair<Refusal, const char*> captions[] = {{Refusal::UnstorableFolder, "\"Könyvtár neve\""},
-                                                            {Refusal::UnstorableLogoFile, "\"Logo File\""},
-                                                            {Refusal::UnstorableLogoCondition, "\"Logo Feltétel\""},
-                                                            {Refusal::UnstorableFileName, "\"File neve\""}};
-        for (const auto& [field, caption] : captions) {
-            const RefusalText message = RefusalMessage(field);
-            QCOMPARE(QString::fromUtf8(message.Title), QStringLiteral("Orvalinó - Beállítások"));
-            QCOMPARE(QString::fromUtf8(message.FirstLine), QStringLiteral("HIBA !!!"));
-            QVERIFY2(QString::fromUtf8(message.Text).contains(QString::fromUtf8(caption)), message.Text);
-        }
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("keptPos");
+        QTest::newRow("pasted lines") << "SZÁMLA\r\nMÁSO" + QString(QChar(0)) + "LAT\n" << 16 << "SZÁMLAMÁSOLAT" << 13;
+        QTest::newRow("caret before the breaks") << "AB\r\nC" << 1 << "ABC" << 1;
+        QTest::newRow("only a NUL") << QString(QChar(0)) << 1 << "" << 0;
+        QTest::newRow("nothing to drop") << "a\tb" << 3 << "a\tb" << 3;
     }
-
-    void emptySelectionsAndBlankNamesAreStored()
+    void singleLine()
     {
-        Settings s = PreviousSettings();
-        Rules rules;
-        SettingsForm form = AcceptableForm();
-        form.PrinterName = "";
-        form.FontName = "";
-        form.SpoolFileName = "   ";
-        form.SpoolFolder = "/";
-        std::vector<Refusal> refused;
-        StoreSettingsForm(form, {ControlChar{}}, '.', s, rules, [&](Refusal r) { refused.push_back(r); });
-        QVERIFY(refused.empty());
-        QCOMPARE(s.PrinterName, std::string());
-        QCOMPARE(s.FontName, std::string());
-        QCOMPARE(s.SpoolFileName, std::string("   "));
-        QCOMPARE(s.SpoolFolder, std::string("/"));
+        QFETCH(QString, input);
+        QFETCH(int, pos);
+        QFETCH(QString, kept);
+        QFETCH(int, keptPos);
+        SingleLineValidator validator;
+        QCOMPARE(validator.validate(input, pos), QValidator::Acceptable);
+        QCOMPARE(input, kept);
+        QCOMPARE(pos, keptPos);
     }
 };
 

@@ -1,98 +1,111 @@
 // A settings dialog over a temporary settings file and a temporary HOME, with scripted choosers
-// and a scripted rule editor, for the dialog tests.
+// and a scripted rule editor, and the helpers the dialog tests share.
 #pragma once
 
 #include "dialogs/settings/frm_settings.h"
 #include "platform/folder_browser.h"
+#include "platform/message_box.h"
 #include "settings/settings_file.h"
 #include "temp_folder.h"
 
-#include <QByteArray>
+#include <QLineEdit>
 #include <QLocale>
+#include <QTest>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 
-// Answers as scripted and remembers what it was asked.
+// The control named name, or the test stops.
+template <typename Widget = QWidget>
+Widget* Control(QWidget& dialog, const QString& name)
+{
+    auto* widget = dialog.findChild<Widget*>(name);
+    if (!widget)
+        qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+// Replaces a field's text the way a user does: select everything, then type (key clicks carry
+// ASCII only; other text is inserted, through the field's validator all the same).
+inline void Retype(QLineEdit* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Delete);
+    else if (text.toLatin1() == text.toUtf8() && !text.contains('\r'))
+        QTest::keyClicks(field, text);
+    else
+        field->insert(text);
+}
+
+// Each message box as "text", marked when it is not a critical box with one OK.
+inline QStringList Messages()
+{
+    QStringList shown;
+    for (const MessageBox::Call& call : MessageBox::Calls())
+        shown << call.text
+                     + (call.icon == MessageBox::Icon::Critical && call.buttons == MessageBox::Buttons::Ok ? "" : " [?]");
+    return shown;
+}
+
+// Answers as scripted and counts the calls.
 class ScriptedChooser : public FileChooser {
 public:
-    std::optional<QUrl> folderAnswer;      // nothing: cancelled
-    std::optional<QString> fileAnswer;     // nothing: cancelled
-    QString askedPrompt;
-    QString askedStart;
-    QString askedFilter;
+    std::optional<QUrl> folderAnswer; // nothing: cancelled
+    std::optional<QString> fileAnswer;
     int folderCalls = 0;
     int fileCalls = 0;
 
-    std::optional<QUrl> BrowseForFolder(QWidget*, const QString& prompt, const QString& start, bool) override
+    std::optional<QUrl> BrowseForFolder(QWidget*, const QString&, const QString&, bool) override
     {
         ++folderCalls;
-        askedPrompt = prompt;
-        askedStart = start;
         return folderAnswer;
     }
-    std::optional<QString> OpenFile(QWidget*, const QString& filter) override
+    std::optional<QString> OpenFile(QWidget*, const QString&) override
     {
         ++fileCalls;
-        askedFilter = filter;
         return fileAnswer;
     }
 };
 
 struct SettingsDialogRig {
-    TempFolder program;     // holds Orvalin.ini
-    TempFolder home;        // the user's HOME, for the autostart entry
+    TempFolder program; // holds Orvalin.ini
+    TempFolder home;    // the user's HOME, for the autostart entry
     Global global;
     std::shared_ptr<ScriptedChooser> chooser = std::make_shared<ScriptedChooser>();
     int refreshes = 0;
-    AutoStartEntry autoStart{"orvalin-test", "/opt/Orvalin Próba/orvalin"};
     std::function<ControlChar(QWidget*, const ControlChar&)> editor; // empty: returns the rule
 
     SettingsDialogRig()
     {
         qputenv("HOME", home.path().toUtf8());
         qunsetenv("XDG_CONFIG_HOME");
+        MessageBox::ClearCalls();
+        MessageBox::SetNextAnswers({});
         global.SettingsFile = program.fsPath() / SettingsFileName;
         Settings& s = global.settings;
-        s.PrinterName = "Laser One";
-        s.FontName = "Courier New";
-        s.FontSize = 10;
-        s.PollInterval = 3000;
-        s.LeftMargin = 0.8;
-        s.SpoolFolder = "/tmp/spool/";
-        s.SpoolFileName = "text.txt";
-        s.LogoFile = "";
-        s.LogoCondition = "";
-        s.LogoX = 0;
-        s.LogoY = 0;
-        global.rules.ControlChars.push_back(ControlChar{"\x0c", "np"});
-        global.rules.ControlChars.push_back(ControlChar{"\x1b\x45", "bb"});
+        s = Settings{"Laser One", "Courier New", 10, 3000, 0.8, "/tmp/spool/", "text.txt", "", "", 0, 0, false};
+        global.rules.ControlChars = {ControlChar{}, ControlChar{"\x0c", "np"}, ControlChar{"\x1b\x45", "bb"}};
         SaveSettings(global.SettingsFile, global.settings, global.rules);
     }
 
-    QString settingsPath() const { return program.file(QString::fromLatin1(SettingsFileName)); }
-    QByteArray settingsBytes() const { return ReadFileBytes(settingsPath()); }
+    QByteArray settingsBytes() const { return ReadFileBytes(program.file(QString::fromLatin1(SettingsFileName))); }
     QString autoStartPath() const { return home.path() + "/.config/autostart/orvalin-test.desktop"; }
 
-    frmSettings::Environment Environment(const QLocale& locale = QLocale(QLocale::English, QLocale::UnitedStates))
+    std::unique_ptr<frmSettings> Open(const QLocale& locale = QLocale(QLocale::English, QLocale::UnitedStates))
     {
         frmSettings::Environment env;
         env.PrinterNames = {"Laser One", "laser one", "Orvalin PDF"};
         env.FontFamilies = {"Liberation Mono", "Courier New", "DejaVu Sans", std::string("Cut\0Here", 8)};
-        env.AutoStart = autoStart;
+        env.AutoStart = AutoStartEntry{"orvalin-test", "/opt/Orvalin Próba/orvalin"};
         env.Chooser = chooser;
         env.RefreshTrayIcon = [this] { ++refreshes; };
         env.EditControlCode = [this](QWidget* owner, const ControlChar& rule) {
             return editor ? editor(owner, rule) : rule;
         };
         env.Locale = locale;
-        return env;
-    }
-
-    std::unique_ptr<frmSettings> Open(const QLocale& locale = QLocale(QLocale::English, QLocale::UnitedStates))
-    {
-        return std::make_unique<frmSettings>(global, Environment(locale));
+        return std::make_unique<frmSettings>(global, std::move(env));
     }
 };

@@ -1,0 +1,137 @@
+// The automatic-start entry as an XDG autostart file, in a temporary HOME.
+#include "platform/autostart_xdg.h"
+#include "temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <unistd.h>
+
+// Root reads and writes whatever the permissions say: the permission cases run as an ordinary
+// user while the guard lives.
+class OrdinaryUser {
+public:
+    explicit OrdinaryUser(const QString& home)
+    {
+        QFile::setPermissions(home, QFileDevice::Permissions(0x7777));
+        switched_ = ::geteuid() == 0 && ::seteuid(65534) == 0;
+    }
+    ~OrdinaryUser()
+    {
+        if (switched_)
+            (void)!::seteuid(0);
+    }
+
+private:
+    bool switched_ = false;
+};
+
+class AutoStartEntryTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempFolder> home_;
+    const AutoStartEntry entry_{"orvalin", "/opt/orvalin/orvalin"};
+    QString Folder() const { return home_->path() + "/.config/autostart"; }
+
+private Q_SLOTS:
+    void init()
+    {
+        home_ = std::make_unique<TempFolder>();
+        qputenv("HOME", home_->path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    void cleanup() { home_.reset(); }
+
+    // Writing creates the folder and the entry; deleting removes this entry only, and reports an
+    // entry that is not there.
+    void writeReadDelete()
+    {
+        QVERIFY(!ReadAutoStartEntry(entry_));
+        QVERIFY(WriteAutoStartEntry(entry_));
+        const QString file = Folder() + "/orvalin.desktop";
+        QCOMPARE(QString::fromStdString(AutoStartFile(entry_).string()), file);
+        QCOMPARE(ReadFileBytes(file), QByteArray::fromStdString(DesktopEntryText(entry_)));
+        QVERIFY(ReadAutoStartEntry(entry_));
+        WriteFileBytes(Folder() + "/other.desktop", "[Desktop Entry]\nExec=other\n");
+        QVERIFY(DeleteAutoStartEntry(entry_));
+        QVERIFY(!ReadAutoStartEntry(entry_));
+        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(QFileInfo::exists(Folder() + "/other.desktop"));
+        QVERIFY(!DeleteAutoStartEntry(entry_));
+
+        qputenv("XDG_CONFIG_HOME", (home_->path() + "/elsewhere").toUtf8());
+        QVERIFY(WriteAutoStartEntry(entry_));
+        QVERIFY(QFileInfo::exists(home_->path() + "/elsewhere/autostart/orvalin.desktop"));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+
+    // The program's path, then the tray mode word, so that a logon start watches the folder. Inside
+    // quotes $ ` " and \ are escaped with a backslash, and the value's own escaping doubles every
+    // backslash; a percent sign is doubled so it starts no field code.
+    void execLineQuotesAndEscapes_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/usr/bin/orvalin" << "Exec=/usr/bin/orvalin tray";
+        QTest::newRow("blanks and accents") << "/home/Kovács Éva/Nyomtató program/orvalin"
+                                            << "Exec=\"/home/Kovács Éva/Nyomtató program/orvalin\" tray";
+        QTest::newRow("dollar") << "/opt/a$b/orvalin" << "Exec=\"/opt/a\\\\$b/orvalin\" tray";
+        QTest::newRow("backquote") << "/opt/a`b/orvalin" << "Exec=\"/opt/a\\\\`b/orvalin\" tray";
+        QTest::newRow("quote") << "/opt/a\"b/orvalin" << "Exec=\"/opt/a\\\\\"b/orvalin\" tray";
+        QTest::newRow("backslash") << "/opt/a\\b/orvalin" << "Exec=\"/opt/a\\\\\\\\b/orvalin\" tray";
+        QTest::newRow("percent") << "/opt/100%/orvalin" << "Exec=/opt/100%%/orvalin tray";
+    }
+    void execLineQuotesAndEscapes()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        const std::string text = DesktopEntryText(AutoStartEntry{"orvalin", program.toStdString()});
+        QVERIFY2(QString::fromStdString(text).split('\n').contains(exec), text.c_str());
+    }
+
+    // What the entry starts is not looked at (an earlier version's entry without the mode word is
+    // present, so the dialog never writes a second one); a hidden or unreadable entry is absent.
+    void presence_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("earlier version") << QByteArray("[Desktop Entry]\nType=Application\nExec=/usr/bin/orvalin\n")
+                                         << true << true;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=orvalin\nHidden = true\n") << true << false;
+        QTest::newRow("not hidden") << QByteArray("[Desktop Entry]\nExec=orvalin\nHidden=false\n") << true << true;
+        QTest::newRow("unreadable") << QByteArray("[Desktop Entry]\nExec=orvalin\n") << false << false;
+    }
+    void presence()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, readable);
+        QFETCH(bool, present);
+        OrdinaryUser user(home_->path());
+        QVERIFY(QDir().mkpath(Folder()));
+        WriteFileBytes(Folder() + "/orvalin.desktop", bytes);
+        if (!readable)
+            QFile::setPermissions(Folder() + "/orvalin.desktop", QFileDevice::WriteOwner);
+        QCOMPARE(ReadAutoStartEntry(entry_), present);
+    }
+
+    void readOnlyConfigFolderFailsQuietly()
+    {
+        OrdinaryUser user(home_->path());
+        QVERIFY(QDir().mkpath(home_->path() + "/.config"));
+        QFile::setPermissions(home_->path() + "/.config", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(!WriteAutoStartEntry(entry_));
+        QVERIFY(!ReadAutoStartEntry(entry_));
+    }
+
+    void programEntryIsNamedAfterTheExecutable()
+    {
+        QCOMPARE(ProgramAutoStartEntry().Name, std::string("autostart_test"));
+        QCOMPARE(QString::fromStdString(ProgramAutoStartEntry().Command), QCoreApplication::applicationFilePath());
+    }
+};
+
+QTEST_GUILESS_MAIN(AutoStartEntryTest)
+#include "autostart_test.moc"
