@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
 #include <unistd.h>
@@ -87,7 +86,6 @@ private Q_SLOTS:
         QCOMPARE(Control<QComboBox>(*dialog, "selFont")->currentIndex(), -1);
         QVERIFY(Control<QComboBox>(*dialog, "selFont")->findText("Cut") >= 0); // a family name ends at NUL
         QCOMPARE(Edit(*dialog, "selLeftMargin")->text(), QStringLiteral("0,8125"));
-        QCOMPARE(Control<QListWidget>(*dialog, "lstControlChar")->count(), 2);
         QVERIFY(MessageBox::Calls().empty());
         Press(*dialog, "cmdOk");
         QCOMPARE(Messages(), QStringList{Shown(Refusal::Interval)});
