@@ -7,7 +7,7 @@
 #include "platform/code_pages.h"
 #include "platform/message_box.h"
 #include "platform/mouse_pointer.h"
-#include "print/surface/printer.h"
+#include "print/printer.h"
 #include "settings_dialog_rig.h"
 #include "shell/frm_main.h"
 #include "shell/tray_icon.h"

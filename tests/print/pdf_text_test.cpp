@@ -50,7 +50,7 @@ struct StyledJob {
     Global global;
     std::unique_ptr<PrintersCollection> printers = MakeSystemPrinters(folder.fsPath() / "PDF");
     std::unique_ptr<Canvas> canvas = MakePageCanvas();
-    PrintJobContext context{global, *printers, *canvas, {}};
+    PrintJobContext context{global.settings, global.rules, global.print, false, *printers, *canvas, {}};
 
     explicit StyledJob(const std::string& font)
     {
@@ -69,7 +69,7 @@ struct StyledJob {
     QString Print(const QByteArray& bytes)
     {
         folder.write("text.txt", bytes);
-        if (!PrintJob(folder.file("text.txt").toStdString(), "0", context))
+        if (!PrintJob(folder.file("text.txt").toStdString(), "0", context, global.print.JobHasLogo))
             return {};
         return QString::fromStdString(dynamic_cast<QtPrinter&>(printers->Current()).LastFile().string());
     }
@@ -194,7 +194,7 @@ private Q_SLOTS:
         auto printer = QtPrinter::BuiltIn(folder.fsPath());
         printer->SetFontName("Liberation Mono");
         printer->SetFontSize(10);
-        printer->SetFontCharset(0); // CP1250, where 0x81 is left undefined: U+FFFD
+        printer->SetFontCharset(CharacterSet::Ansi); // CP1250, where 0x81 is left undefined: U+FFFD
         printer->PrintText("A\x81" "B");
         QVERIFY(std::fabs(printer->CurrentX() - 3 * Cell(10) * 20) < 0.5);
         printer->EndDoc();

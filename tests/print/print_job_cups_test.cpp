@@ -30,7 +30,7 @@ struct CupsRig {
     PrintJobContext context;
 
     explicit CupsRig(const std::string& queue)
-        : printers(MakeSystemPrinters(folder.fsPath() / "PDF")), context{global, *printers, *canvas, {}}
+        : printers(MakeSystemPrinters(folder.fsPath() / "PDF")), context{global.settings, global.rules, global.print, false, *printers, *canvas, {}}
     {
         global.settings.PrinterName = queue;
         global.settings.FontName = "Liberation Mono";
@@ -41,7 +41,7 @@ struct CupsRig {
     bool Print(const QByteArray& bytes)
     {
         folder.write("text.txt", bytes);
-        return PrintJob(folder.file("text.txt").toStdString(), "0", context);
+        return PrintJob(folder.file("text.txt").toStdString(), "0", context, global.print.JobHasLogo);
     }
 };
 
@@ -77,7 +77,7 @@ void TestPrintJobCups::textSitsOnThePrintableArea()
     QVERIFY2(std::fabs(rig.printers->Current().PageWidth() - (595 - 20 - 15) * 20) < 5,
              qPrintable(QString::number(rig.printers->Current().PageWidth())));
     QVERIFY(std::fabs(rig.printers->Current().PageHeight() - (842 - 30 - 25) * 20) < 5);
-    rig.printers->Current().SetOrientation(OrientationLandscape);
+    rig.printers->Current().SetOrientation(PageOrientation::Landscape);
     QVERIFY(std::fabs(rig.printers->Current().PageWidth() - (842 - 25 - 30) * 20) < 5);
     QVERIFY(std::fabs(rig.printers->Current().PageHeight() - (595 - 20 - 15) * 20) < 5);
 

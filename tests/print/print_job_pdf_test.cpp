@@ -27,13 +27,12 @@ struct PdfRig {
 
     PdfRig()
         : printers(MakeSystemPrinters(folder.fsPath() / "PDF")),
-          context{global, *printers, *canvas, {}}
+          context{global.settings, global.rules, global.print, true, *printers, *canvas, {}}
     {
         global.settings.PrinterName = BuiltInPrinterName;
         global.settings.FontName = "Liberation Mono";
         global.settings.FontSize = 10;
         global.settings.LeftMargin = 0.8;
-        global.startup.PollMode = true;
         global.rules.ControlChars.push_back(ControlChar{"\f", "np"});
         global.rules.ControlChars.push_back(ControlChar{"\x1b" "E", "bb"});
         global.rules.ControlChars.push_back(ControlChar{"\x1b" "F", "eb"});
@@ -43,7 +42,7 @@ struct PdfRig {
     bool Print(const QByteArray& bytes, const std::string& orientation = "0")
     {
         folder.write("text.txt", bytes);
-        return PrintJob(folder.file("text.txt").toStdString(), orientation, context);
+        return PrintJob(folder.file("text.txt").toStdString(), orientation, context, global.print.JobHasLogo);
     }
     QStringList Pdfs() const
     {

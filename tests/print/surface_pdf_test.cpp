@@ -69,7 +69,7 @@ private Q_SLOTS:
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        QCOMPARE(printer->Orientation(), OrientationPortrait);
+        QCOMPARE(printer->Orientation(), PageOrientation::Portrait);
         // The engine sees the printable area; the PDF page is the whole sheet.
         QVERIFY(std::fabs(printer->PageWidth() - (A4WidthPoints - 2 * MarginPoints) * 20) < 1);
         QVERIFY(std::fabs(printer->PageHeight() - (A4HeightPoints - 2 * MarginPoints) * 20) < 1);
@@ -80,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(printer->CurrentY(), 0.0);
         printer->PrintText("two");
         // A change of orientation within a document applies from the next page on.
-        printer->SetOrientation(OrientationLandscape);
+        printer->SetOrientation(PageOrientation::Landscape);
         QVERIFY(std::fabs(printer->PageWidth() - (A4HeightPoints - 2 * MarginPoints) * 20) < 1);
         printer->NewPage();
         printer->PrintText("three");
@@ -164,11 +164,11 @@ private Q_SLOTS:
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        printer->SetFontCharset(OemCharset);
+        printer->SetFontCharset(CharacterSet::Oem);
         printer->PrintText("\xA0\x72\x76\xA1\x7A\x74\xFB\x72\x8B\x20\x74\x81\x6B\x94\x72\x66\xA3\x72\xA2\x67\x82\x70\x20\x8A\xEB");
         printer->PrintLineEnd();
         // Any other character set shows the bytes in the ANSI code page.
-        printer->SetFontCharset(0);
+        printer->SetFontCharset(CharacterSet::Ansi);
         printer->PrintText("\xE1\x72\x76\xED\x7A\x74\xFB\x72\xF5");
         printer->EndDoc();
         const QString text = PdfText(LastPdf(*printer));
@@ -267,14 +267,14 @@ private Q_SLOTS:
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(0));
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(3));
-        QCOMPARE(printer->Orientation(), OrientationPortrait);
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(0));
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(-5));
-        printer->SetPrintQuality(-1);
-        printer->SetPrintQuality(600);
-        QCOMPARE(printer->PrintQuality(), 600);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(static_cast<PageOrientation>(0)));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(static_cast<PageOrientation>(3)));
+        QCOMPARE(printer->Orientation(), PageOrientation::Portrait);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(static_cast<PrintQuality>(0)));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(static_cast<PrintQuality>(-5)));
+        printer->SetPrintQuality(PrintQuality::Draft);
+        printer->SetPrintQuality(static_cast<PrintQuality>(600));
+        QCOMPARE(static_cast<int>(printer->Quality()), 600);
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(0));
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(-3));
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(std::nan("")));

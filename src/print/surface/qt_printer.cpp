@@ -102,18 +102,18 @@ std::unique_ptr<QtPrinter> QtPrinter::Cups(const std::string& destination)
     return std::unique_ptr<QtPrinter>(new QtPrinter(destination, false, {}, CupsDefaultPaper(destination)));
 }
 
-void QtPrinter::SetOrientation(int orientation)
+void QtPrinter::SetOrientation(PageOrientation orientation)
 {
-    if (orientation != OrientationPortrait && orientation != OrientationLandscape)
+    if (orientation != PageOrientation::Portrait && orientation != PageOrientation::Landscape)
         throw OrvalinError("Invalid property value: Orientation");
     // A document in progress takes the new orientation from its next page on.
     orientation_ = orientation;
 }
 
-void QtPrinter::SetPrintQuality(int quality)
+void QtPrinter::SetPrintQuality(PrintQuality quality)
 {
     // -1 draft to -4 high, or a resolution in dots per inch.
-    if (quality < PrintQualityHigh || quality == 0)
+    if (static_cast<int>(quality) < static_cast<int>(PrintQuality::High) || static_cast<int>(quality) == 0)
         throw OrvalinError("Invalid property value: PrintQuality");
     quality_ = quality;
 }
