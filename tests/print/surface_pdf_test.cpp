@@ -23,23 +23,6 @@ constexpr double A4WidthPoints = 595.276;
 constexpr double A4HeightPoints = 841.89;
 // The printable area starts 1/6 inch (12 points) in from each edge.
 constexpr double MarginPoints = 12;
-// Positions on paper are checked to a quarter point.
-constexpr double Quarter = 0.25;
-
-QStringList PdfFiles(const QString& folder)
-{
-    QStringList files;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-        files << dir.filePath(name);
-    return files;
-}
-
-// Everything in the folder, hidden files included.
-QStringList AllFiles(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
 
 std::unique_ptr<QtPrinter> MonoPrinter(const TempFolder& folder, double points = 12)
 {
@@ -128,12 +111,12 @@ private Q_SLOTS:
         const PdfWord next = FindPdfWord(pdf, QStringLiteral("Next"));
         QCOMPARE(hello.page, 1);
         // Positions count from the printable area's corner, 12 points in from the paper's.
-        QVERIFY2(std::fabs(hello.xMin - (MarginPoints + 72)) < Quarter, qPrintable(QString::number(hello.xMin)));
+        QVERIFY2(std::fabs(hello.xMin - (MarginPoints + 72)) < PdfTolerance, qPrintable(QString::number(hello.xMin)));
         // The top of the text box sits at the pen's y (poppler's box spans the font's ascent).
-        QVERIFY2(std::fabs(hello.yMin - (MarginPoints + 144)) < Quarter, qPrintable(QString::number(hello.yMin)));
-        QVERIFY(std::fabs(world.xMin - (MarginPoints + 72 + 6 * 7.2)) < Quarter);
-        QVERIFY(std::fabs(next.xMin - MarginPoints) < Quarter);
-        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < Quarter);
+        QVERIFY2(std::fabs(hello.yMin - (MarginPoints + 144)) < PdfTolerance, qPrintable(QString::number(hello.yMin)));
+        QVERIFY(std::fabs(world.xMin - (MarginPoints + 72 + 6 * 7.2)) < PdfTolerance);
+        QVERIFY(std::fabs(next.xMin - MarginPoints) < PdfTolerance);
+        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < PdfTolerance);
     }
 
     void tabStops()
@@ -156,8 +139,8 @@ private Q_SLOTS:
         printer->PrintText("\t\tC");
         printer->EndDoc();
         const QString pdf = LastPdf(*printer);
-        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - (MarginPoints + 1152 / 20.0)) < Quarter);
-        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - (MarginPoints + 2304 / 20.0)) < Quarter);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - (MarginPoints + 1152 / 20.0)) < PdfTolerance);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - (MarginPoints + 2304 / 20.0)) < PdfTolerance);
     }
 
     void codePages()
@@ -260,7 +243,7 @@ private Q_SLOTS:
         printer->NewPage();
         QCOMPARE(printer->CurrentX(), 0.0);
         printer->EndDoc();
-        QCOMPARE(PdfFiles(folder.path()).size(), 1);
+        QCOMPARE(PdfFilesIn(folder.path()).size(), 1);
     }
 
     void badValuesAreRefused()
@@ -286,7 +269,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(picture, 0, 0, -10, 10, 0, 0, 60, 60));
         // None of the refused calls started a document.
         printer->EndDoc();
-        QVERIFY(PdfFiles(folder.path()).isEmpty());
+        QVERIFY(PdfFilesIn(folder.path()).isEmpty());
     }
 
     void emptyDocumentFilesNothing()
@@ -298,11 +281,11 @@ private Q_SLOTS:
         printer->SetFontBold(true);
         printer->EndDoc();
         QCOMPARE(printer->CurrentX(), 0.0);
-        QVERIFY(AllFiles(pdfFolder).isEmpty());
+        QVERIFY(AllFilesIn(pdfFolder).isEmpty());
         // A picture of no size is no output either.
         printer->PaintPicture(QImage(2, 2, QImage::Format_RGB32), 0, 0, 0, 0, 0, 0, 30, 30);
         printer->EndDoc();
-        QVERIFY(AllFiles(pdfFolder).isEmpty());
+        QVERIFY(AllFilesIn(pdfFolder).isEmpty());
     }
 
     void documentsNeverOverwrite()
@@ -325,8 +308,8 @@ private Q_SLOTS:
         }
         written.removeDuplicates();
         QCOMPARE(written.size(), 3);
-        QCOMPARE(PdfFiles(pdfFolder).size(), 6);
-        for (const QString& file : PdfFiles(pdfFolder)) {
+        QCOMPARE(PdfFilesIn(pdfFolder).size(), 6);
+        for (const QString& file : PdfFilesIn(pdfFolder)) {
             if (!written.contains(file))
                 QCOMPARE(ReadFileBytes(file), QByteArray("keep"));
         }
@@ -334,7 +317,7 @@ private Q_SLOTS:
             QVERIFY(PdfText(written[document]).contains(QStringLiteral("document %1").arg(document)));
         QVERIFY(QFileInfo(written[0]).permissions().testFlag(QFileDevice::ReadOther));
         // Only finished documents are left: no temporary files.
-        QCOMPARE(AllFiles(pdfFolder).size(), 6);
+        QCOMPARE(AllFilesIn(pdfFolder).size(), 6);
     }
 
     void unusableFolderFailsAndRecovers()
@@ -345,7 +328,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PrintText("lost"));
         // Nothing of the failed attempt remains to be ended.
         printer->EndDoc();
-        QCOMPARE(AllFiles(folder.path()), QStringList{QStringLiteral("blocker")});
+        QCOMPARE(AllFilesIn(folder.path()), QStringList{QStringLiteral("blocker")});
     }
 
     void killDocDiscards()
@@ -356,7 +339,7 @@ private Q_SLOTS:
         printer->KillDoc();
         QCOMPARE(printer->CurrentX(), 0.0);
         printer->EndDoc();
-        QVERIFY(AllFiles(folder.path()).isEmpty());
+        QVERIFY(AllFilesIn(folder.path()).isEmpty());
         printer->PrintText("kept");
         printer->EndDoc();
         const QString text = PdfText(LastPdf(*printer));
@@ -380,7 +363,7 @@ private Q_SLOTS:
         QVERIFY(printers->Current().FontBold());
         printers->Current().PrintText("through the collection");
         printers->Current().EndDoc();
-        QCOMPARE(PdfFiles(folder.file(QStringLiteral("PDF"))).size(), 1);
+        QCOMPARE(PdfFilesIn(folder.file(QStringLiteral("PDF"))).size(), 1);
     }
 };
 
