@@ -1,9 +1,8 @@
-// The printers a benchmark prints on, chosen when the benchmark is built: the real Qt back-end's
-// built-in PDF printer where it exists, otherwise a target that keeps the pen and font state and
-// counts pages but draws nothing (so the figures are the engine's own cost).
+// The printers a benchmark prints on: the real back-end's built-in PDF printer, filing into a
+// folder of the benchmark's own.
 #pragma once
 
-#include "print/surface/printer.h"
+#include "print/printer.h"
 
 #include <memory>
 #include <string>
@@ -12,11 +11,10 @@ class BenchPrinters {
 public:
     BenchPrinters(int argc, char** argv);
     ~BenchPrinters();
-    std::string Description() const;
     std::unique_ptr<PrintersCollection> MakePrinters();
     std::unique_ptr<Canvas> MakeCanvas();
-    // Pages printed so far on the collection's printers.
-    long Pages(PrintersCollection& printers) const;
+    // Pages filed since the last count; the files are removed.
+    long Pages() const;
 
 private:
     struct State;

@@ -1,6 +1,6 @@
 #include "bench_spool.h"
 
-#include "common/codepage.h"
+#include "platform/code_pages.h"
 
 #include <fstream>
 #include <string>
@@ -38,7 +38,7 @@ void WriteBenchSpoolFile(const fs::path& path, const fs::path& plainPath, int li
         "sz\xa0ml\xa0", "\x82rt\x82k", "\x94sszesen", "fizet\x82si", "hat\x8bid\x8b", "\xa3j", "t\x81k\xfbr",
         "\xb5" "FA", "\x90rt\x82k", "\xe0sszeg", "k\x94lts\x82g", "kedvezm\x82ny", "r\x82szletez\x82s",
     };
-    const CodePage& cp852 = CodePage::Get("CP852");
+    const CodePage& cp852 = CodePageNamed("CP852");
     std::ofstream out(path, std::ios::binary);
     std::ofstream plain(plainPath, std::ios::binary);
     std::string line;

@@ -91,16 +91,16 @@ int RunOneJob(int argc, char** argv, const std::string& file)
     Global global = BenchGlobal();
     auto printers = bench.MakePrinters();
     auto canvas = bench.MakeCanvas();
-    PrintJobContext context{global, *printers, *canvas, {}};
+    PrintJobContext context{global.settings, global.rules, global.print, false, *printers, *canvas, {}};
     const auto start = Clock::now();
     try {
-        PrintJob(file, "0", context);
+        PrintJob(file, "0", context, global.print.JobHasLogo);
     } catch (const std::exception& e) {
         std::cerr << "job failed: " << e.what() << "\n";
         return 1;
     }
     const double seconds = Seconds(Clock::now() - start);
-    std::printf("%.6f %ld %ld\n", seconds, bench.Pages(*printers), PeakRssKiB());
+    std::printf("%.6f %ld %ld\n", seconds, bench.Pages(), PeakRssKiB());
     return 0;
 }
 
@@ -152,12 +152,12 @@ double OnePageJobsPerSecond(BenchPrinters& bench, const fs::path& folder, int jo
     Global global = BenchGlobal();
     auto printers = bench.MakePrinters();
     auto canvas = bench.MakeCanvas();
-    PrintJobContext context{global, *printers, *canvas, {}};
+    PrintJobContext context{global.settings, global.rules, global.print, false, *printers, *canvas, {}};
     const auto start = Clock::now();
     for (int job = 0; job < jobs; ++job)
-        PrintJob(file.string(), "0", context);
+        PrintJob(file.string(), "0", context, global.print.JobHasLogo);
     const double seconds = Seconds(Clock::now() - start);
-    bench.Pages(*printers); // removes the documents
+    bench.Pages(); // removes the documents
     return jobs / seconds;
 }
 
@@ -193,11 +193,11 @@ void OverlongLine(BenchPrinters& bench, const fs::path& folder)
     Global global = BenchGlobal();
     auto printers = bench.MakePrinters();
     auto canvas = bench.MakeCanvas();
-    PrintJobContext context{global, *printers, *canvas, {}};
+    PrintJobContext context{global.settings, global.rules, global.print, false, *printers, *canvas, {}};
     const auto start = Clock::now();
     std::string outcome = "printed";
     try {
-        PrintJob(file.string(), "0", context);
+        PrintJob(file.string(), "0", context, global.print.JobHasLogo);
     } catch (const std::exception&) {
         outcome = "refused";
     }

@@ -1,10 +1,6 @@
 #include "codepage.h"
 
-#include <iconv.h>
-
 #include <map>
-#include <memory>
-#include <mutex>
 
 namespace {
 
@@ -65,48 +61,7 @@ char32_t NextUtf8(std::string_view s, std::size_t& i)
     return c;
 }
 
-bool BuildTable(const std::string& name, std::array<char32_t, 256>& table)
-{
-    iconv_t cd = iconv_open("UTF-32LE", name.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    for (int b = 0; b < 256; ++b) {
-        char in = static_cast<char>(b);
-        unsigned char out[8] = {};
-        char* inPtr = &in;
-        char* outPtr = reinterpret_cast<char*>(out);
-        std::size_t inLeft = 1, outLeft = sizeof out;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || outLeft != 4) {
-            table[b] = 0xFFFD;
-        } else {
-            table[b] = static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) | (out[3] << 24));
-        }
-    }
-    iconv_close(cd);
-    return true;
-}
-
 } // namespace
-
-CodePage::CodePage(std::string name) : name_(std::move(name))
-{
-    if (!BuildTable(name_, table_)) {
-        name_ = "CP437";
-        BuildTable(name_, table_);
-    }
-}
-
-const CodePage& CodePage::Get(const std::string& name)
-{
-    static std::mutex mutex;
-    static std::map<std::string, std::unique_ptr<CodePage>> pages;
-    std::lock_guard lock(mutex);
-    auto& slot = pages[name];
-    if (!slot)
-        slot.reset(new CodePage(name));
-    return *slot;
-}
 
 std::string CodePage::ToUtf8(std::string_view bytes) const
 {

@@ -5,11 +5,13 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class CodePage {
 public:
-    // The code page of this iconv name ("CP852"), built once and kept; an unknown name gives CP437.
-    static const CodePage& Get(const std::string& name);
+    // The page by its name ("CP852") and the Unicode character of each byte (the platform layer
+    // builds the table: see CodePageNamed).
+    CodePage(std::string name, const std::array<char32_t, 256>& table) : name_(std::move(name)), table_(table) {}
 
     const std::string& Name() const { return name_; }
     // The Unicode character of one byte; bytes the page leaves undefined give U+FFFD.
@@ -19,7 +21,6 @@ public:
     std::string FromUtf8(std::string_view utf8) const;
 
 private:
-    explicit CodePage(std::string name);
     std::string name_;
     std::array<char32_t, 256> table_{};
 };

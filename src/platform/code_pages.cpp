@@ -1,11 +1,32 @@
 #include "code_pages.h"
 
+#include "code_page_table.h"
 #include "common/errors.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <iconv.h>
+#include <map>
+#include <memory>
+#include <mutex>
+
+const CodePage& CodePageNamed(const std::string& name)
+{
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<CodePage>> pages;
+    std::lock_guard lock(mutex);
+    auto& slot = pages[name];
+    if (!slot) {
+        std::array<char32_t, 256> table{};
+        if (CodePageTable(name, table)) {
+            slot = std::make_unique<CodePage>(name, table);
+        } else {
+            CodePageTable("CP437", table);
+            slot = std::make_unique<CodePage>("CP437", table);
+        }
+    }
+    return *slot;
+}
 
 namespace {
 
@@ -19,7 +40,7 @@ Selected& Current()
     static Selected selected = [] {
         const QString name = QLocale::system().name(); // "hu_HU"
         const CodePageNames names = CodePagesForLanguage(name.section('_', 0, 0).toStdString());
-        return Selected{&CodePage::Get(names.Ansi), &CodePage::Get(names.Oem)};
+        return Selected{&CodePageNamed(names.Ansi), &CodePageNamed(names.Oem)};
     }();
     return selected;
 }
@@ -31,7 +52,7 @@ const CodePage& OemCodePage() { return *Current().oem; }
 
 void SelectCodePages(const CodePageNames& names)
 {
-    Current() = Selected{&CodePage::Get(names.Ansi), &CodePage::Get(names.Oem)};
+    Current() = Selected{&CodePageNamed(names.Ansi), &CodePageNamed(names.Oem)};
 }
 
 QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiCodePage().ToUtf8(text)); }
@@ -54,10 +75,9 @@ CodePageNames ParseCodePageList(const std::string& text)
         throw OrvalinError(usage);
     CodePageNames names{"CP" + match.captured(1).toStdString(), "CP" + match.captured(2).toStdString()};
     for (const std::string& name : {names.Ansi, names.Oem}) {
-        const iconv_t probe = iconv_open("UTF-32LE", name.c_str());
-        if (probe == reinterpret_cast<iconv_t>(-1))
+        std::array<char32_t, 256> table{};
+        if (!CodePageTable(name, table))
             throw OrvalinError(usage + " This system does not know the code page " + name.substr(2) + ".");
-        iconv_close(probe);
     }
     return names;
 }

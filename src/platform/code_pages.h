@@ -7,6 +7,10 @@
 
 #include <string>
 
+// The code page of this name ("CP852"), built once and kept; a page this system cannot convert
+// gives CP437.
+const CodePage& CodePageNamed(const std::string& name);
+
 // Chosen from the user's locale language on first use, unless SelectCodePages was called.
 const CodePage& AnsiCodePage();
 const CodePage& OemCodePage();

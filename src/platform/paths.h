@@ -8,11 +8,8 @@
 #include <system_error>
 #include <vector>
 
-#ifdef _WIN32
-inline constexpr char PathSeparator = '\\';
-#else
-inline constexpr char PathSeparator = '/';
-#endif
+// The native separator: "/" here, "\\" on Windows.
+inline constexpr char PathSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
 std::filesystem::path PathFromAnsi(const std::string& ansi);
 std::string AnsiFromPath(const std::filesystem::path& path);

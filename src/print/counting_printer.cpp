@@ -33,21 +33,21 @@ void CountingPrinter::NewPage()
     MovePen(0, 0);
 }
 
-void CountingPrinter::SetOrientation(int orientation)
+void CountingPrinter::SetOrientation(PageOrientation orientation)
 {
-    if (orientation != OrientationPortrait && orientation != OrientationLandscape)
+    if (orientation != PageOrientation::Portrait && orientation != PageOrientation::Landscape)
         throw OrvalinError("Invalid orientation");
     orientation_ = orientation;
 }
 
 double CountingPrinter::PageWidth() const
 {
-    return orientation_ == OrientationLandscape ? portraitHeight_ : portraitWidth_;
+    return orientation_ == PageOrientation::Landscape ? portraitHeight_ : portraitWidth_;
 }
 
 double CountingPrinter::PageHeight() const
 {
-    return orientation_ == OrientationLandscape ? portraitWidth_ : portraitHeight_;
+    return orientation_ == PageOrientation::Landscape ? portraitWidth_ : portraitHeight_;
 }
 
 void CountingPrinter::EndDoc()

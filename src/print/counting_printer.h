@@ -2,7 +2,7 @@
 // the real print job can tell how many pages a spool file gives without touching paper.
 #pragma once
 
-#include "print/surface/printer.h"
+#include "print/printer.h"
 
 #include <string>
 
@@ -34,8 +34,8 @@ public:
     void SetFontName(const std::string& name) override { fontName_ = name; }
     double FontSize() const override { return fontSize_; }
     void SetFontSize(double points) override;
-    int FontCharset() const override { return charset_; }
-    void SetFontCharset(int charset) override { charset_ = charset; }
+    CharacterSet FontCharset() const override { return charset_; }
+    void SetFontCharset(CharacterSet charset) override { charset_ = charset; }
     bool FontBold() const override { return bold_; }
     void SetFontBold(bool on) override { bold_ = on; }
     bool FontItalic() const override { return italic_; }
@@ -63,7 +63,7 @@ private:
     double y_ = 0;
     std::string fontName_;
     double fontSize_ = 10;
-    int charset_ = 0;
+    CharacterSet charset_ = CharacterSet::Ansi;
     bool bold_ = false;
     bool italic_ = false;
     bool underline_ = false;
@@ -82,9 +82,9 @@ public:
 
     void NewPage() override;
     std::string DeviceName() const override { return deviceName_; }
-    int Orientation() const override { return orientation_; }
-    void SetOrientation(int orientation) override;
-    void SetPrintQuality(int) override {}
+    PageOrientation Orientation() const override { return orientation_; }
+    void SetOrientation(PageOrientation orientation) override;
+    void SetPrintQuality(PrintQuality) override {}
     double PageWidth() const override;
     double PageHeight() const override;
     void EndDoc() override;
@@ -96,7 +96,7 @@ private:
     std::string deviceName_;
     double portraitWidth_;
     double portraitHeight_;
-    int orientation_ = OrientationPortrait;
+    PageOrientation orientation_ = PageOrientation::Portrait;
     int pages_ = 0;
     bool pageOpen_ = false; // the current page has output
 };

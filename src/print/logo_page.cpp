@@ -20,7 +20,7 @@ void PrepareLogoPage(const Settings& settings, Printer& printer, Canvas& canvas,
     }
     Skipping([&] { canvas.SetFontName(settings.FontName); });
     Skipping([&] { canvas.SetFontSize(settings.FontSize); });
-    Skipping([&] { canvas.SetFontCharset(OemCharset); });
+    Skipping([&] { canvas.SetFontCharset(CharacterSet::Oem); });
     Skipping([&] { canvas.SetFontBold(false); });
     Skipping([&] { canvas.SetFontItalic(false); });
     Skipping([&] { canvas.SetFontUnderline(false); });

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/units.h"
-#include "print/surface/printer.h"
+#include "print/printer.h"
 #include "settings/settings.h"
 
 class QImage;

@@ -25,12 +25,12 @@ void ChoosePrinter(const Settings& settings, PrintersCollection& printers)
 
 void SetUpPrinter(const Settings& settings, Printer& printer, const std::string& orientation)
 {
-    Skipping([&] { printer.SetPrintQuality(PrintQualityHigh); });
-    Skipping([&] { printer.SetOrientation(orientation == "0" ? OrientationPortrait : OrientationLandscape); });
+    Skipping([&] { printer.SetPrintQuality(PrintQuality::High); });
+    Skipping([&] { printer.SetOrientation(orientation == "0" ? PageOrientation::Portrait : PageOrientation::Landscape); });
     Skipping([&] { printer.SetFontTransparent(true); });
     Skipping([&] { printer.SetFontName(settings.FontName); });
     Skipping([&] { printer.SetFontSize(settings.FontSize); });
-    Skipping([&] { printer.SetFontCharset(OemCharset); });
+    Skipping([&] { printer.SetFontCharset(CharacterSet::Oem); });
     // Every job starts plain, whatever the one before it left switched on.
     Skipping([&] { printer.SetFontBold(false); });
     Skipping([&] { printer.SetFontItalic(false); });
@@ -62,9 +62,9 @@ void ReadHead(SpoolReader& reader, HeadSearch& head)
 // Steps of the printing pass: every line through the interpreter, the logo page ended at the
 // first line holding a form feed or at the end, the document ended: one document for the whole
 // job, so that no other job comes between the logo page and the rest. Errors are thrown.
-void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
+void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer, bool jobHasLogo)
 {
-    TextInterpreter interpreter(context.global, printer, context.canvas);
+    TextInterpreter interpreter(context.settings, context.rules, context.state, printer, context.canvas, jobHasLogo);
     std::string line;
     while (!reader.AtEnd()) {
         // Only as much of a line is kept as could ever be printed; a longer line is refused below.
@@ -86,29 +86,31 @@ void PrintLines(SpoolReader& reader, PrintJobContext& context, Printer& printer)
     }
     if (interpreter.LogoPageOpen()) {
         FinishLogoPage(context.canvas, printer);
-        ++context.global.print.PageCounter;
+        ++context.state.PageCounter;
     }
     printer.EndDoc();
 }
 
 } // namespace
 
-bool PrintJob(const std::filesystem::path& file, const std::string& orientation, PrintJobContext& context)
+bool PrintJob(const std::filesystem::path& file, const std::string& orientation, PrintJobContext& context,
+              bool& carriedLogo)
 {
-    Global& global = context.global;
-    Settings& settings = global.settings;
+    const Settings& settings = context.settings;
+    const Rules& rules = context.rules;
+    PrintEngineState& state = context.state;
 
-    global.print.PageCounter = 1;
-    global.print.JobHasLogo = false;
+    state.PageCounter = 1;
+    carriedLogo = false;
     ChoosePrinter(settings, context.printers);
     Printer& printer = context.printers.Current();
 
     // Set-up: a setting the printer refuses keeps the printer's own value.
-    std::optional<int> rememberedOrientation;
+    std::optional<PageOrientation> rememberedOrientation;
     Skipping([&] { rememberedOrientation = printer.Orientation(); });
     SetUpPrinter(settings, printer, orientation);
 
-    HeadSearch head({settings.LogoCondition, global.rules.LandscapeChars, global.rules.PortraitChars});
+    HeadSearch head({settings.LogoCondition, rules.LandscapeChars, rules.PortraitChars});
     // A file that cannot be opened waits for the next attempt. Head and lines are read through
     // the one open file, so that a new job renamed over the name in between cannot lend the old
     // job's head its lines.
@@ -117,24 +119,25 @@ bool PrintJob(const std::filesystem::path& file, const std::string& orientation,
         return false;
     ReadHead(*reader, head);
     // Each job's own head decides: a file without the condition leaves later files their logo.
-    global.print.JobHasLogo = settings.LogoEnabled && head.Contains(LogoConditionNeedle);
+    const bool jobHasLogo = settings.LogoEnabled && head.Contains(LogoConditionNeedle);
+    carriedLogo = jobHasLogo;
     // An empty trigger text counts as absent, so that without "ol"/"op" rules the argument decides.
-    if (!global.rules.LandscapeChars.empty() && head.Contains(LandscapeNeedle))
-        Skipping([&] { printer.SetOrientation(OrientationLandscape); });
-    else if (!global.rules.PortraitChars.empty() && head.Contains(PortraitNeedle))
-        Skipping([&] { printer.SetOrientation(OrientationPortrait); });
+    if (!rules.LandscapeChars.empty() && head.Contains(LandscapeNeedle))
+        Skipping([&] { printer.SetOrientation(PageOrientation::Landscape); });
+    else if (!rules.PortraitChars.empty() && head.Contains(PortraitNeedle))
+        Skipping([&] { printer.SetOrientation(PageOrientation::Portrait); });
 
-    if (global.print.JobHasLogo)
+    if (jobHasLogo)
         PrepareLogoPage(settings, printer, context.canvas, context.logo);
-    global.print.LinesPerInch = 6;
-    global.print.SavedFontSize = settings.FontSize;
+    state.LinesPerInch = 6;
+    state.SavedFontSize = settings.FontSize;
 
     reader->Rewind();
 
     // From here errors end the job and the file stays for the next tick. The unfinished document
     // is discarded, so that the next attempt does not print its first part a second time.
     try {
-        PrintLines(*reader, context, printer);
+        PrintLines(*reader, context, printer, jobHasLogo);
     } catch (...) {
         Skipping([&] { printer.KillDoc(); });
         throw;
@@ -144,7 +147,7 @@ bool PrintJob(const std::filesystem::path& file, const std::string& orientation,
     reader.reset();
     if (rememberedOrientation)
         Skipping([&] { printer.SetOrientation(*rememberedOrientation); });
-    if (global.startup.PollMode) {
+    if (context.deletePrinted) {
         // Only the file that was printed is deleted: a new job written under the same name
         // meanwhile (a new file, or the old one rewritten) is left for the next tick.
         const std::optional<FileStamp> now = StampOfPath(file);

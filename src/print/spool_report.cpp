@@ -128,8 +128,8 @@ std::string ActionLabelOf(const ActionTableType& table, const std::string& actio
     const std::string code = LowerAscii(actionCode);
     if (code.empty())
         return table[IgnoreActionIndex].Label;
-    if (const int index = FindActionByCode(table, code); index > FontSizeActionIndex && index < IgnoreActionIndex)
-        return table[index].Label;
+    if (const ActionEntry* entry = FindNamedAction(table, code))
+        return entry->Label;
     if (IsNumeric(code, ','))
         return table[FontSizeActionIndex].Label + actionCode;
     return "unknown action \"" + AnsiCodePage().ToUtf8(actionCode) + "\", dropped";
@@ -143,7 +143,7 @@ std::string ExplainSpoolFile(const std::filesystem::path& file, const std::strin
     ReportHead(file, orientation, global, out);
 
     CountingCanvas canvas;
-    TextInterpreter interpreter(global, printer, canvas);
+    TextInterpreter interpreter(global.settings, global.rules, global.print, printer, canvas);
     SequenceCensus census(interpreter, global.rules);
     const std::vector<OverlongLine> overlong = ReadLines(file, census);
     ReportSequences(census, global.rules, out);
@@ -155,11 +155,10 @@ std::string ExplainSpoolFile(const std::filesystem::path& file, const std::strin
             << " can be printed in one line\n";
 
     // The page count is the job's own: the real job on a printer that only counts.
-    global.startup.PollMode = false; // never deletes the file
     CountingPrinters printers(printer);
-    PrintJobContext context{global, printers, canvas, LogoPicture{}};
+    PrintJobContext context{global.settings, global.rules, global.print, false, printers, canvas, LogoPicture{}};
     try {
-        if (!PrintJob(AnsiFromPath(file), orientation, context))
+        if (!PrintJob(AnsiFromPath(file), orientation, context, global.print.JobHasLogo))
             throw OrvalinError("The file " + file.string() + " cannot be read.");
         out << "Pages: " << printer.Pages() << "\n";
     } catch (const OverflowError&) {

@@ -22,16 +22,18 @@ double LineHeight(std::int16_t linesPerInch)
     return linesPerInch > 0 ? 1440.0 / linesPerInch : TwipsPerCm;
 }
 
-TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canvas)
-    : global_(global), printer_(printer), canvas_(canvas), pageHeight_(std::numeric_limits<double>::infinity())
+TextInterpreter::TextInterpreter(const Settings& settings, const Rules& rules, PrintEngineState& state,
+                                 Printer& printer, Canvas& canvas, bool jobHasLogo)
+    : settings_(settings), state_(state), printer_(printer), canvas_(canvas), jobHasLogo_(jobHasLogo),
+      pageHeight_(std::numeric_limits<double>::infinity())
 {
     // A printer that cannot tell its page size gets no page breaks of the interpreter's own.
     Skipping([&] { pageHeight_ = printer.PageHeight(); });
-    const auto& controlChars = global.rules.ControlChars;
+    const auto& controlChars = rules.ControlChars;
     for (std::size_t i = 1; i < controlChars.size(); ++i) {
         if (controlChars[i].AsciiCode.empty())
             continue;
-        rules_.push_back(Compile(controlChars[i], global.rules.ActionTable));
+        rules_.push_back(Compile(controlChars[i], rules.ActionTable));
         rules_.back().index = i;
     }
     for (std::size_t i = 0; i < rules_.size(); ++i) {
@@ -42,38 +44,18 @@ TextInterpreter::TextInterpreter(Global& global, Printer& printer, Canvas& canva
 
 TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule, const ActionTableType& table)
 {
-    struct Meaning {
-        Action action;
-        double value;
-    };
-    // What the entries 1 to 20 of the action table do, in the table's order ("np" … "ol").
-    static constexpr Meaning meanings[] = {
-        {Action::PageBreak, 0},        {Action::Tab, 0},
-        {Action::BeginBold, 0},        {Action::EndBold, 0},
-        {Action::BeginItalic, 0},      {Action::EndItalic, 0},
-        {Action::BeginUnderline, 0},   {Action::EndUnderline, 0},
-        {Action::BeginSuperscript, 0}, {Action::EndSuperscript, 0},
-        {Action::BeginSubscript, 0},   {Action::EndSubscript, 0},
-        {Action::LineHeight, 6},       {Action::LineHeight, 8},
-        {Action::LineHeight, 12},      {Action::LineHeight, 4},
-        {Action::LineHeight, 3},       {Action::LineHeight, -1},
-        {Action::Orientation, 0},      {Action::Orientation, 0},
-    };
-    static_assert(std::size(meanings) == IgnoreActionIndex - 1);
-
     CompiledRule compiled;
     compiled.trigger = rule.AsciiCode;
     const std::string code = LowerAscii(rule.ActionCode);
     if (code.empty())
         return compiled; // Ignore: the trigger is only dropped
-    // Entry 0's code "0" is never a stored action: a "0" is a font size like any number.
-    if (const int index = FindActionByCode(table, code); index > FontSizeActionIndex && index < IgnoreActionIndex) {
-        compiled.action = meanings[index - 1].action;
-        compiled.value = meanings[index - 1].value;
+    if (const ActionEntry* entry = FindNamedAction(table, code)) {
+        compiled.action = entry->Kind;
+        compiled.value = entry->Value;
         return compiled;
     }
-    compiled.action = Action::Unknown;
-    // A font size, as the rule editor writes it; a size written with a decimal comma counts too.
+    // A code the table does not hold does nothing, unless it is a font size as the rule editor
+    // writes it; a size written with a decimal comma counts too.
     if (IsNumeric(code, ',')) {
         std::string dotted = code;
         for (char& c : dotted) {
@@ -82,7 +64,7 @@ TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule, 
         }
         try {
             compiled.value = LeadingNumber(dotted);
-            compiled.action = Action::FontSize;
+            compiled.action = ActionKind::FontSize;
         } catch (const OrvalinError&) {
             // too large for any number: a code that does nothing
         }
@@ -92,13 +74,13 @@ TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule, 
 
 bool TextInterpreter::LogoPageOpen() const
 {
-    return global_.print.JobHasLogo && global_.print.PageCounter == 1;
+    return jobHasLogo_ && state_.PageCounter == 1;
 }
 
 void TextInterpreter::EndLogoPage()
 {
     FinishLogoPage(canvas_, printer_);
-    ++global_.print.PageCounter;
+    ++state_.PageCounter;
     printer_.NewPage();
 }
 
@@ -106,14 +88,14 @@ double TextInterpreter::Margin() const
 {
     // The pen keeps single precision: 0.8 cm lands at 453.6 twips. A margin below zero (a
     // hand-edited settings file) counts as none: nothing is drawn left of the page.
-    return static_cast<float>(std::max(0.0, global_.settings.LeftMargin) * TwipsPerCm);
+    return static_cast<float>(std::max(0.0, settings_.LeftMargin) * TwipsPerCm);
 }
 
 void TextInterpreter::KeepLineOnPage()
 {
     const double y = Target().CurrentY();
     // A page's first line always stays, so that a page shorter than one line still moves on.
-    if (y <= 0 || y + LineHeight(global_.print.LinesPerInch) <= pageHeight_)
+    if (y <= 0 || y + LineHeight(state_.LinesPerInch) <= pageHeight_)
         return;
     if (LogoPageOpen())
         EndLogoPage();
@@ -139,7 +121,7 @@ void TextInterpreter::PrintLine(std::string_view line)
     // Read after the actions, so that a line-height action governs this line's own advance.
     const double y = target.CurrentY();
     target.PrintLineEnd();
-    target.SetCurrentY(y + LineHeight(global_.print.LinesPerInch));
+    target.SetCurrentY(y + LineHeight(state_.LinesPerInch));
 }
 
 bool TextInterpreter::FindTrigger(std::string_view rest, std::size_t& position, const CompiledRule*& rule) const
@@ -196,19 +178,17 @@ void TextInterpreter::PrintText(std::string_view text)
 
 double TextInterpreter::ScriptShift() const
 {
-    return LineHeight(global_.print.LinesPerInch) / 2.0;
+    return LineHeight(state_.LinesPerInch) / 2.0;
 }
 
 void TextInterpreter::CarryOut(const CompiledRule& rule)
 {
     DrawingTarget& target = Target();
-    auto& print = global_.print;
     switch (rule.action) {
-    case Action::Ignore:
-    case Action::Unknown:
-    case Action::Orientation: // chosen per job from the head of the file
+    case ActionKind::Ignore:
+    case ActionKind::Orientation: // chosen per job from the head of the file
         break;
-    case Action::PageBreak:
+    case ActionKind::PageBreak:
         Skipping([&] { target.PrintLineEnd(); });
         // While the logo page is open it is the job that ends the page; the canvas has no pages.
         if (!LogoPageOpen())
@@ -217,46 +197,46 @@ void TextInterpreter::CarryOut(const CompiledRule& rule)
         // form feed lines up with the lines below it.
         Skipping([&] { target.SetCurrentX(Margin()); });
         break;
-    case Action::Tab:
+    case ActionKind::Tab:
         Skipping([&] { target.PrintText("\t"); });
         break;
-    case Action::BeginBold:
+    case ActionKind::BeginBold:
         Skipping([&] { target.SetFontBold(true); });
         break;
-    case Action::EndBold:
+    case ActionKind::EndBold:
         Skipping([&] { target.SetFontBold(false); });
         break;
-    case Action::BeginItalic:
+    case ActionKind::BeginItalic:
         Skipping([&] { target.SetFontItalic(true); });
         break;
-    case Action::EndItalic:
+    case ActionKind::EndItalic:
         Skipping([&] { target.SetFontItalic(false); });
         break;
-    case Action::BeginUnderline:
+    case ActionKind::BeginUnderline:
         Skipping([&] { target.SetFontUnderline(true); });
         break;
-    case Action::EndUnderline:
+    case ActionKind::EndUnderline:
         Skipping([&] { target.SetFontUnderline(false); });
         break;
-    case Action::BeginSuperscript:
-    case Action::BeginSubscript: {
-        const double shift = rule.action == Action::BeginSuperscript ? -ScriptShift() : ScriptShift();
-        Skipping([&] { print.SavedFontSize = RoundToInt16(target.FontSize()); });
+    case ActionKind::BeginSuperscript:
+    case ActionKind::BeginSubscript: {
+        const double shift = rule.action == ActionKind::BeginSuperscript ? -ScriptShift() : ScriptShift();
+        Skipping([&] { state_.SavedFontSize = RoundToInt16(target.FontSize()); });
         Skipping([&] { target.SetCurrentY(target.CurrentY() + shift); });
         Skipping([&] { target.SetFontSize(ScriptFontSize); });
         break;
     }
-    case Action::EndSuperscript:
-    case Action::EndSubscript: {
-        const double shift = rule.action == Action::EndSuperscript ? ScriptShift() : -ScriptShift();
+    case ActionKind::EndSuperscript:
+    case ActionKind::EndSubscript: {
+        const double shift = rule.action == ActionKind::EndSuperscript ? ScriptShift() : -ScriptShift();
         Skipping([&] { target.SetCurrentY(target.CurrentY() + shift); });
-        Skipping([&] { target.SetFontSize(print.SavedFontSize); });
+        Skipping([&] { target.SetFontSize(state_.SavedFontSize); });
         break;
     }
-    case Action::LineHeight:
-        print.LinesPerInch = static_cast<std::int16_t>(rule.value);
+    case ActionKind::LineHeight:
+        state_.LinesPerInch = static_cast<std::int16_t>(rule.value);
         break;
-    case Action::FontSize:
+    case ActionKind::FontSize:
         Skipping([&] { target.SetFontSize(rule.value); });
         break;
     }

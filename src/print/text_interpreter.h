@@ -2,8 +2,10 @@
 // triggers and carrying out each trigger's action on the drawing target.
 #pragma once
 
-#include "print/surface/printer.h"
+#include "print/printer.h"
 #include "settings/global.h"
+#include "settings/rules.h"
+#include "settings/settings.h"
 
 #include <array>
 #include <cstdint>
@@ -25,10 +27,13 @@ inline constexpr double ScriptFontSize = 6.0;
 double LineHeight(std::int16_t linesPerInch);
 
 // The interpreter of one job. The rules are taken when it is made and must not change while it
-// is used (a job yields to nothing, so the settings dialog cannot change them meanwhile).
+// is used (a job yields to nothing, so the settings dialog cannot change them meanwhile). It reads
+// the left margin from the settings and keeps the page counter, the line height and the saved font
+// size in the engine state. With jobHasLogo the job's first page is the logo page.
 class TextInterpreter {
 public:
-    TextInterpreter(Global& global, Printer& printer, Canvas& canvas);
+    TextInterpreter(const Settings& settings, const Rules& rules, PrintEngineState& state, Printer& printer,
+                    Canvas& canvas, bool jobHasLogo = false);
 
     // The canvas while the logo page is open (the job carries the logo and its first page is
     // still open), else the printer.
@@ -54,14 +59,9 @@ public:
     bool FindRule(std::string_view rest, std::size_t& position, std::size_t& ruleIndex) const;
 
 private:
-    enum class Action : std::uint8_t {
-        Ignore, PageBreak, Tab, Orientation, BeginBold, EndBold, BeginItalic, EndItalic,
-        BeginUnderline, EndUnderline, BeginSuperscript, EndSuperscript, BeginSubscript, EndSubscript,
-        LineHeight, FontSize, Unknown
-    };
     struct CompiledRule {
         std::string trigger;
-        Action action = Action::Ignore;
+        ActionKind action = ActionKind::Ignore; // a code the table does not hold does nothing
         double value = 0; // the selector of a line-height action, the points of a font size
         std::size_t index = 0; // the rule's place in ControlChars
     };
@@ -76,9 +76,11 @@ private:
     // Begins a new page when a line of the current height no longer fits on this one.
     void KeepLineOnPage();
 
-    Global& global_;
+    const Settings& settings_;
+    PrintEngineState& state_;
     Printer& printer_;
     Canvas& canvas_;
+    bool jobHasLogo_;
     double pageHeight_; // the printable area's, read once: a job's orientation is fixed before it prints
     // Rules with a non-empty trigger, in list order; an empty trigger would match everywhere
     // without consuming text, so such a rule is left out.

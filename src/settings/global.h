@@ -21,8 +21,8 @@ struct PrintEngineState {
     std::int32_t PageCounter = 1;  // while 1, the job's first page is still open
     std::int16_t LinesPerInch = 6; // line-height selector: n > 0 gives 1440/n twips, n < 0 gives 1 cm
     std::int16_t SavedFontSize = 0; // one slot shared by superscript and subscript
-    // The job carries the logo: a logo is enabled and the job's own head holds LogoCondition.
-    // Decided afresh by every job; the one-shot mode reads it after its job.
+    // The last job carried the logo (PrintJob's answer): a logo is enabled and the job's own head
+    // holds LogoCondition. Decided afresh by every job; the one-shot mode reads it after its job.
     bool JobHasLogo = false;
 };
 

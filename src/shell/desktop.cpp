@@ -37,8 +37,9 @@ frmMain::Services Desktop::Services()
     frmMain::Services services;
     services.DefaultPrinterName = [] { return SystemDefaultDeviceName(); };
     services.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation, const QImage& logo) {
-        PrintJobContext context{global_, Printers(), PageCanvas(), LogoPictureOf(logo)};
-        return PrintJob(path, orientation, context);
+        PrintJobContext context{global_.settings, global_.rules, global_.print, global_.startup.PollMode,
+                                Printers(), PageCanvas(), LogoPictureOf(logo)};
+        return PrintJob(path, orientation, context, global_.print.JobHasLogo);
     };
     services.PdfFolder = [this] { return PdfFolder(); };
     services.OpenSettings = [this](frmMain& window) { OpenSettingsDialog(window, Printers()); };

@@ -1,5 +1,5 @@
 // Code pages: the choice from the language and the byte tables built through iconv.
-#include "common/codepage.h"
+#include "platform/code_pages.h"
 
 #include <QTest>
 
@@ -19,7 +19,7 @@ private Q_SLOTS:
 
     void oemHungarianLettersAndBoxDrawing()
     {
-        const CodePage& cp852 = CodePage::Get("CP852");
+        const CodePage& cp852 = CodePageNamed("CP852");
         QCOMPARE(cp852.At(0x8B), U'ő');
         QCOMPARE(cp852.At(0xFB), U'ű');
         QCOMPARE(cp852.At(0xA0), U'á');
@@ -30,7 +30,7 @@ private Q_SLOTS:
 
     void ansiRoundTrip()
     {
-        const CodePage& cp1250 = CodePage::Get("CP1250");
+        const CodePage& cp1250 = CodePageNamed("CP1250");
         const std::string utf8 = QStringLiteral("Árvíztűrő tükörfúrógép").toStdString();
         const std::string ansi = cp1250.FromUtf8(utf8);
         QCOMPARE(ansi.size(), std::size_t(22));
@@ -39,7 +39,7 @@ private Q_SLOTS:
 
     void unrepresentableCharactersBecomeQuestionMarks()
     {
-        const CodePage& cp1252 = CodePage::Get("CP1252");
+        const CodePage& cp1252 = CodePageNamed("CP1252");
         QCOMPARE(cp1252.FromUtf8(QStringLiteral("aő€").toStdString()), std::string("a?\x80"));
         QCOMPARE(cp1252.FromUtf8("\xC3"), std::string("?")); // truncated UTF-8
         QCOMPARE(cp1252.FromUtf8("\xFF\xFE"), std::string("??"));
@@ -47,8 +47,8 @@ private Q_SLOTS:
 
     void unknownNameFallsBackToCp437()
     {
-        QCOMPARE(CodePage::Get("NO-SUCH-PAGE").Name(), std::string("CP437"));
-        QCOMPARE(CodePage::Get("NO-SUCH-PAGE").At(0xC9), U'╔');
+        QCOMPARE(CodePageNamed("NO-SUCH-PAGE").Name(), std::string("CP437"));
+        QCOMPARE(CodePageNamed("NO-SUCH-PAGE").At(0xC9), U'╔');
     }
 };
 

@@ -2,6 +2,7 @@
 // lands, what the fonts are (subset, embedded, searchable), a character the font lacks, the
 // underline, pages written out as they end, and a disk that fills.
 #include "common/errors.h"
+#include "backend_job.h"
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
 #include "print/print_job.h"
@@ -22,57 +23,24 @@
 
 namespace {
 
-constexpr double Quarter = 0.25;
 // The printable area starts 12 points in; 0.8 cm of margin is 453.6 twips in single precision.
 constexpr double Edge = 12;
 const double Margin = Edge + static_cast<float>(0.8 * 567) / 20.0;
 // Liberation Mono's advance, 1229/2048 em, in points at a size.
 double Cell(double points) { return points * 1229 / 2048; }
 
-QString Where(const PdfWord& word)
-{
-    return QStringLiteral("%1: page %2 at %3, %4").arg(word.text).arg(word.page).arg(word.xMin).arg(word.yMin);
-}
-
-bool At(const PdfWord& word, double x, double y)
-{
-    return word.page == 1 && std::fabs(word.xMin - x) < Quarter && std::fabs(word.yMin - y) < Quarter;
-}
-
-QStringList Files(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
-
 // Spool lines with the style escapes of a legacy program's printer set-up.
-struct StyledJob {
-    TempFolder folder;
-    Global global;
-    std::unique_ptr<PrintersCollection> printers = MakeSystemPrinters(folder.fsPath() / "PDF");
-    std::unique_ptr<Canvas> canvas = MakePageCanvas();
-    PrintJobContext context{global, *printers, *canvas, {}};
-
-    explicit StyledJob(const std::string& font)
+struct StyledJob : BackEndJob {
+    explicit StyledJob(const std::string& font) : BackEndJob(BuiltInPrinterName, 0.8)
     {
-        global.settings.PrinterName = BuiltInPrinterName;
         global.settings.FontName = font;
-        global.settings.FontSize = 10;
-        global.settings.LeftMargin = 0.8;
-        const auto rule = [&](std::string trigger, std::string action) {
-            global.rules.ControlChars.push_back(ControlChar{std::move(trigger), std::move(action)});
-        };
-        rule("\x1b" "E", "bb"), rule("\x1b" "F", "eb"), rule("\x1b" "4", "bi"), rule("\x1b" "5", "ei");
-        rule("\x1b" "-1", "bu"), rule("\x1b" "-0", "eu"), rule("\x1b" "S0", "be"), rule("\x1b" "T0", "ee");
-        rule("\x1b" "S1", "bp"), rule("\x1b" "T1", "ep"), rule("\x1b" "M", "12"), rule("\x1b" "P", "10");
-        rule("\f", "np");
+        Rule("\x1b" "E", "bb"), Rule("\x1b" "F", "eb"), Rule("\x1b" "4", "bi"), Rule("\x1b" "5", "ei");
+        Rule("\x1b" "-1", "bu"), Rule("\x1b" "-0", "eu"), Rule("\x1b" "S0", "be"), Rule("\x1b" "T0", "ee");
+        Rule("\x1b" "S1", "bp"), Rule("\x1b" "T1", "ep"), Rule("\x1b" "M", "12"), Rule("\x1b" "P", "10");
+        Rule("\f", "np");
     }
-    QString Print(const QByteArray& bytes)
-    {
-        folder.write("text.txt", bytes);
-        if (!PrintJob(folder.file("text.txt").toStdString(), "0", context))
-            return {};
-        return QString::fromStdString(dynamic_cast<QtPrinter&>(printers->Current()).LastFile().string());
-    }
+    // The document's path; empty when the job could not open the file.
+    QString PrintPdf(const QByteArray& bytes) { return Print(bytes) ? LastPdf() : QString(); }
 };
 
 const QByteArray MixedText = "plain \x1b" "Ebold\x1b" "F \x1b" "4italic\x1b" "5 \x1b" "-1under\x1b" "-0 end\r\n"
@@ -99,11 +67,11 @@ private Q_SLOTS:
     void mixedStylesLandWhereTheLayoutPutsThem()
     {
         StyledJob job("Liberation Mono");
-        const QString pdf = job.Print(MixedText);
+        const QString pdf = job.PrintPdf(MixedText);
         QVERIFY(!pdf.isEmpty());
         const auto check = [&](const char* text, double x, double y) {
             const PdfWord word = FindPdfWord(pdf, QString::fromUtf8(text));
-            QVERIFY2(At(word, x, y), qPrintable(Where(word) + QStringLiteral(" expected %1, %2").arg(x).arg(y)));
+            QVERIFY2(WordAt(word, 1, x, y), qPrintable(DescribeWord(word) + QStringLiteral(" expected %1, %2").arg(x).arg(y)));
         };
         check("plain", Margin, Edge);
         check("bold", Margin + 6 * Cell(10), Edge);
@@ -128,7 +96,7 @@ private Q_SLOTS:
     void underlineIsARuleUnderTheRun()
     {
         StyledJob job("Liberation Mono");
-        const QString pdf = job.Print(MixedText);
+        const QString pdf = job.PrintPdf(MixedText);
         const QImage page = PdfPageImage(pdf, 1, 144);
         QVERIFY(!page.isNull());
         const auto inkBelow = [&](const QString& text) {
@@ -169,7 +137,7 @@ private Q_SLOTS:
         QFETCH(QString, type);
         QFETCH(QStringList, faces);
         StyledJob job(family.toStdString());
-        const QString pdf = job.Print(MixedText);
+        const QString pdf = job.PrintPdf(MixedText);
         const QList<PdfFontInfo> fonts = PdfFontTable(pdf);
         QStringList names;
         for (const PdfFontInfo& font : fonts) {
@@ -194,7 +162,7 @@ private Q_SLOTS:
         auto printer = QtPrinter::BuiltIn(folder.fsPath());
         printer->SetFontName("Liberation Mono");
         printer->SetFontSize(10);
-        printer->SetFontCharset(0); // CP1250, where 0x81 is left undefined: U+FFFD
+        printer->SetFontCharset(CharacterSet::Ansi); // CP1250, where 0x81 is left undefined: U+FFFD
         printer->PrintText("A\x81" "B");
         QVERIFY(std::fabs(printer->CurrentX() - 3 * Cell(10) * 20) < 0.5);
         printer->EndDoc();
@@ -208,11 +176,11 @@ private Q_SLOTS:
         QVERIFY2(names.contains(QStringLiteral("LiberationMono")), qPrintable(names.join(',')));
         QVERIFY(PdfText(pdf).contains(QStringLiteral("A\uFFFDB")));
         const PdfWord word = FindPdfWord(pdf, QStringLiteral("A\uFFFDB"));
-        QVERIFY2(std::fabs(word.xMax - (Edge + 3 * Cell(10))) < Quarter, qPrintable(Where(word)));
+        QVERIFY2(std::fabs(word.xMax - (Edge + 3 * Cell(10))) < PdfTolerance, qPrintable(DescribeWord(word)));
 
         // A proportional face without box drawing: the lines come from another face.
         StyledJob job("DejaVu Sans Light");
-        const QString boxes = job.Print("a\xc9\xcd\xbb\xb3\r\n");
+        const QString boxes = job.PrintPdf("a\xc9\xcd\xbb\xb3\r\n");
         QCOMPARE(PdfFontTable(boxes).size(), 2);
         QVERIFY2(PdfText(boxes).contains(QStringLiteral("a╔═╗│")), qPrintable(PdfText(boxes)));
     }
@@ -264,7 +232,7 @@ private Q_SLOTS:
         QVERIFY(failed);
         QCOMPARE(!drawn, failsWhileDrawing);
         printer->KillDoc();
-        QVERIFY2(Files(folder.path()).isEmpty(), qPrintable(Files(folder.path()).join(',')));
+        QVERIFY2(AllFilesIn(folder.path()).isEmpty(), qPrintable(AllFilesIn(folder.path()).join(',')));
         printer->PrintText("after the disk was freed");
         printer->EndDoc();
         QVERIFY(PdfText(QString::fromStdString(printer->LastFile().string())).contains(QStringLiteral("freed")));

@@ -1,15 +1,11 @@
 // Spool files through PrintJob onto a CUPS queue whose driver declares unprintable margins, with a
 // private scheduler and the system's PDF filter between the job and the saved document: text lands
 // at the margins plus the layout's offsets, nothing is scaled, and a logo job is one job.
+#include "backend_job.h"
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
 #include "private_cups.h"
-#include "print/logo_picture.h"
-#include "print/print_job.h"
-#include "print/surface/qt_surface.h"
-#include "temp_folder.h"
 
-#include <QImage>
 #include <QTest>
 
 #include <cmath>
@@ -19,36 +15,11 @@ namespace {
 constexpr int JobWaitMs = 60000;
 // The queue's margins in points: all four differ, so that a side mixed up shows.
 const QMarginsF QueueMargins(20, 30, 15, 25);
-constexpr double Quarter = 0.25;
 
-struct CupsRig {
-    TempFolder folder;
-    Global global;
-    std::unique_ptr<PrintersCollection> printers;
-    std::unique_ptr<Canvas> canvas = MakePageCanvas();
-    QImage logo;
-    PrintJobContext context;
-
-    explicit CupsRig(const std::string& queue)
-        : printers(MakeSystemPrinters(folder.fsPath() / "PDF")), context{global, *printers, *canvas, {}}
-    {
-        global.settings.PrinterName = queue;
-        global.settings.FontName = "Liberation Mono";
-        global.settings.FontSize = 10;
-        global.settings.LeftMargin = 1;
-        global.rules.ControlChars.push_back(ControlChar{"\f", "np"});
-    }
-    bool Print(const QByteArray& bytes)
-    {
-        folder.write("text.txt", bytes);
-        return PrintJob(folder.file("text.txt").toStdString(), "0", context);
-    }
+// A CUPS queue, 1 cm of margin, form feeds as page breaks.
+struct CupsRig : BackEndJob {
+    explicit CupsRig(const std::string& queue) : BackEndJob(queue, 1) { Rule("\f", "np"); }
 };
-
-QString Describe(const PdfWord& word)
-{
-    return QStringLiteral("%1 on page %2 at %3, %4").arg(word.text).arg(word.page).arg(word.xMin).arg(word.yMin);
-}
 
 } // namespace
 
@@ -77,7 +48,7 @@ void TestPrintJobCups::textSitsOnThePrintableArea()
     QVERIFY2(std::fabs(rig.printers->Current().PageWidth() - (595 - 20 - 15) * 20) < 5,
              qPrintable(QString::number(rig.printers->Current().PageWidth())));
     QVERIFY(std::fabs(rig.printers->Current().PageHeight() - (842 - 30 - 25) * 20) < 5);
-    rig.printers->Current().SetOrientation(OrientationLandscape);
+    rig.printers->Current().SetOrientation(PageOrientation::Landscape);
     QVERIFY(std::fabs(rig.printers->Current().PageWidth() - (842 - 25 - 30) * 20) < 5);
     QVERIFY(std::fabs(rig.printers->Current().PageHeight() - (595 - 20 - 15) * 20) < 5);
 
@@ -95,16 +66,14 @@ void TestPrintJobCups::textSitsOnThePrintableArea()
     // 1 cm of left margin is 28.35 points; a line is 12 points.
     const double left = QueueMargins.left() + 567 / 20.0;
     const PdfWord first = FindPdfWord(saved, QStringLiteral("First"));
-    QVERIFY2(first.page == 1 && std::fabs(first.xMin - left) < Quarter && std::fabs(first.yMin - QueueMargins.top()) < Quarter,
-             qPrintable(Describe(first)));
+    QVERIFY2(WordAt(first, 1, left, QueueMargins.top()), qPrintable(DescribeWord(first)));
     const PdfWord head = FindPdfWord(saved, QStringLiteral("head"));
-    QVERIFY2(std::fabs(head.yMin - (QueueMargins.top() + 12)) < Quarter, qPrintable(Describe(head)));
+    QVERIFY2(std::fabs(head.yMin - (QueueMargins.top() + 12)) < PdfTolerance, qPrintable(DescribeWord(head)));
     // After the page break in the middle of the line, the rest starts the new page at the margin.
     const PdfWord second = FindPdfWord(saved, QStringLiteral("Second"));
-    QVERIFY2(second.page == 2 && std::fabs(second.xMin - left) < Quarter && std::fabs(second.yMin - QueueMargins.top()) < Quarter,
-             qPrintable(Describe(second)));
+    QVERIFY2(WordAt(second, 2, left, QueueMargins.top()), qPrintable(DescribeWord(second)));
     const PdfWord below = FindPdfWord(saved, QStringLiteral("below"));
-    QVERIFY2(below.page == 2 && std::fabs(below.yMin - (QueueMargins.top() + 12)) < Quarter, qPrintable(Describe(below)));
+    QVERIFY2(below.page == 2 && std::fabs(below.yMin - (QueueMargins.top() + 12)) < PdfTolerance, qPrintable(DescribeWord(below)));
 }
 
 void TestPrintJobCups::logoJobIsOneJob()
@@ -115,7 +84,6 @@ void TestPrintJobCups::logoJobIsOneJob()
     rig.global.settings.LogoCondition = "INVOICE";
     rig.logo = QImage(48, 24, QImage::Format_RGB32);
     rig.logo.fill(Qt::darkGreen);
-    rig.context.logo = LogoPictureOf(rig.logo);
     QVERIFY(rig.Print("INVOICE 7\r\nover the logo\f\r\nrest of it\r\n"));
     QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("letterhead"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
     // The logo page and the rest arrive as one job, so no other job can come between them.
@@ -153,9 +121,7 @@ void TestPrintJobCups::styledTextKeepsItsFontsAndLetters()
     // Courier New's stand-in advances 0.6 em: "bold" starts six cells after the margin.
     const double left = QueueMargins.left() + 567 / 20.0;
     const PdfWord bold = FindPdfWord(saved, QStringLiteral("bold"));
-    QVERIFY2(std::fabs(bold.xMin - (left + 6 * 10 * 1229 / 2048.0)) < Quarter &&
-                 std::fabs(bold.yMin - QueueMargins.top()) < Quarter,
-             qPrintable(Describe(bold)));
+    QVERIFY2(WordAt(bold, bold.page, left + 6 * 10 * 1229 / 2048.0, QueueMargins.top()), qPrintable(DescribeWord(bold)));
 }
 
 QTEST_MAIN(TestPrintJobCups)

@@ -1,61 +1,26 @@
 // Spool files through PrintJob onto the real built-in PDF printer, read back with poppler: the
 // text in the OEM code page on the printable area, page breaks, long files, styles per job, and
 // the logo page, lossless, in the same file as the rest.
+#include "backend_job.h"
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
-#include "print/logo_picture.h"
-#include "print/print_job.h"
-#include "print/surface/qt_printer.h"
-#include "print/surface/qt_surface.h"
-#include "temp_folder.h"
+#include "print/printer.h"
 
-#include <QDir>
-#include <QImage>
 #include <QTest>
 
 #include <cmath>
 
 namespace {
 
-struct PdfRig {
-    TempFolder folder;
-    Global global;
-    std::unique_ptr<PrintersCollection> printers;
-    std::unique_ptr<Canvas> canvas = MakePageCanvas();
-    QImage logo;
-    PrintJobContext context;
-
-    PdfRig()
-        : printers(MakeSystemPrinters(folder.fsPath() / "PDF")),
-          context{global, *printers, *canvas, {}}
+// The built-in printer with the page-break, bold and landscape rules, deleting what it printed.
+struct PdfRig : BackEndJob {
+    PdfRig() : BackEndJob(BuiltInPrinterName, 0.8)
     {
-        global.settings.PrinterName = BuiltInPrinterName;
-        global.settings.FontName = "Liberation Mono";
-        global.settings.FontSize = 10;
-        global.settings.LeftMargin = 0.8;
-        global.startup.PollMode = true;
-        global.rules.ControlChars.push_back(ControlChar{"\f", "np"});
-        global.rules.ControlChars.push_back(ControlChar{"\x1b" "E", "bb"});
-        global.rules.ControlChars.push_back(ControlChar{"\x1b" "F", "eb"});
-        global.rules.ControlChars.push_back(ControlChar{"\x1b" "L", "ol"});
-        global.rules.LandscapeChars = "\x1b" "L";
-    }
-    bool Print(const QByteArray& bytes, const std::string& orientation = "0")
-    {
-        folder.write("text.txt", bytes);
-        return PrintJob(folder.file("text.txt").toStdString(), orientation, context);
-    }
-    QStringList Pdfs() const
-    {
-        const QDir dir(folder.file("PDF"));
-        QStringList files;
-        for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-            files << dir.filePath(name);
-        return files;
-    }
-    QString LastPdf() const
-    {
-        return QString::fromStdString(dynamic_cast<QtPrinter&>(printers->Current()).LastFile().string());
+        deletePrinted = true;
+        Rule("\f", "np");
+        Rule("\x1b" "E", "bb");
+        Rule("\x1b" "F", "eb");
+        Rule("\x1b" "L", "ol");
     }
 };
 
@@ -63,17 +28,6 @@ struct PdfRig {
 constexpr double EdgePoints = 12;
 // 0.8 cm of left margin, single precision as the pen keeps it, in points.
 const double MarginPoints = static_cast<float>(0.8 * 567) / 20.0;
-constexpr double Quarter = 0.25;
-
-QString Where(const PdfWord& word)
-{
-    return QStringLiteral("%1: page %2 at %3, %4").arg(word.text).arg(word.page).arg(word.xMin).arg(word.yMin);
-}
-
-bool At(const PdfWord& word, int page, double x, double y)
-{
-    return word.page == page && std::fabs(word.xMin - x) < Quarter && std::fabs(word.yMin - y) < Quarter;
-}
 
 } // namespace
 
@@ -96,18 +50,18 @@ void TestPrintJobPdf::textOnThePrintableArea()
     // "Számla" and "Összeg" in CP852, a page break in the middle of a line, a bold word.
     QVERIFY(rig.Print("Sz\xa0mla 1\r\n\x99sszeg\f\x1b" "Ebold\x1b" "F second\r\nthird page\f"));
     QVERIFY(!rig.folder.exists("text.txt"));
-    const QStringList pdfs = rig.Pdfs();
+    const QStringList pdfs = PdfFilesIn(rig.folder.file("PDF"));
     QCOMPARE(pdfs.size(), 1);
     QCOMPARE(PdfPageCount(pdfs[0]), 2); // the last line's form feed became a blank
     const PdfWord first = FindPdfWord(pdfs[0], QStringLiteral("Számla"));
-    QVERIFY2(At(first, 1, EdgePoints + MarginPoints, EdgePoints), qPrintable(Where(first)));
+    QVERIFY2(WordAt(first, 1, EdgePoints + MarginPoints, EdgePoints), qPrintable(DescribeWord(first)));
     const PdfWord second = FindPdfWord(pdfs[0], QStringLiteral("Összeg"));
-    QVERIFY2(At(second, 1, EdgePoints + MarginPoints, EdgePoints + 12), qPrintable(Where(second))); // 1/6 inch
+    QVERIFY2(WordAt(second, 1, EdgePoints + MarginPoints, EdgePoints + 12), qPrintable(DescribeWord(second))); // 1/6 inch
     // After the page break the rest of the line starts the new page at the margin.
     const PdfWord bold = FindPdfWord(pdfs[0], QStringLiteral("bold"));
-    QVERIFY2(At(bold, 2, EdgePoints + MarginPoints, EdgePoints), qPrintable(Where(bold)));
+    QVERIFY2(WordAt(bold, 2, EdgePoints + MarginPoints, EdgePoints), qPrintable(DescribeWord(bold)));
     const PdfWord third = FindPdfWord(pdfs[0], QStringLiteral("third"));
-    QVERIFY2(At(third, 2, EdgePoints + MarginPoints, EdgePoints + 12), qPrintable(Where(third)));
+    QVERIFY2(WordAt(third, 2, EdgePoints + MarginPoints, EdgePoints + 12), qPrintable(DescribeWord(third)));
     QVERIFY(PdfFonts(pdfs[0]).join(' ').contains(QStringLiteral("Bold")));
 }
 
@@ -142,8 +96,8 @@ void TestPrintJobPdf::longFilesLoseNoLine()
     for (int i = 0; i < lines; ++i) {
         const PdfWord& word = numbered[i];
         QCOMPARE(word.text, QStringLiteral("Line%1").arg(i + 1, 4, 10, QLatin1Char('0')));
-        const bool placed = At(word, i / perPage + 1, EdgePoints + MarginPoints, EdgePoints + (i % perPage) * 12.0);
-        QVERIFY2(placed, qPrintable(Where(word)));
+        const bool placed = WordAt(word, i / perPage + 1, EdgePoints + MarginPoints, EdgePoints + (i % perPage) * 12.0);
+        QVERIFY2(placed, qPrintable(DescribeWord(word)));
         QVERIFY(word.yMax < sheet.height() - EdgePoints);
     }
 }
@@ -155,7 +109,7 @@ void TestPrintJobPdf::leadingFormFeedMakesNoBlankPage()
     const QString pdf = rig.LastPdf();
     QCOMPARE(PdfPageCount(pdf), 2);
     const PdfWord header = FindPdfWord(pdf, QStringLiteral("Header"));
-    QVERIFY2(At(header, 1, EdgePoints + MarginPoints, EdgePoints), qPrintable(Where(header)));
+    QVERIFY2(WordAt(header, 1, EdgePoints + MarginPoints, EdgePoints), qPrintable(DescribeWord(header)));
 }
 
 void TestPrintJobPdf::stylesEndWithTheirJob()
@@ -180,9 +134,8 @@ void TestPrintJobPdf::logoJobIsOneFile()
     for (int y = 0; y < rig.logo.height(); ++y)
         for (int x = 0; x < rig.logo.width(); ++x)
             rig.logo.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y * 7) % 256, (x ^ y) * 8 % 256));
-    rig.context.logo = LogoPictureOf(rig.logo);
     QVERIFY(rig.Print("INVOICE 42\r\nover the logo\f\r\nsecond page\r\n"));
-    QCOMPARE(rig.Pdfs().size(), 1);
+    QCOMPARE(PdfFilesIn(rig.folder.file("PDF")).size(), 1);
     const QString pdf = rig.LastPdf();
     QCOMPARE(PdfPageCount(pdf), 2);
     QCOMPARE(FindPdfWord(pdf, QStringLiteral("INVOICE")).page, 1); // text stays text
@@ -197,7 +150,7 @@ void TestPrintJobPdf::logoJobIsOneFile()
     QCOMPARE(PdfImageCount(rig.LastPdf()), 0);
     QVERIFY(rig.Print("INVOICE 43\r\n"));
     QCOMPARE(PdfImageCount(rig.LastPdf()), 1);
-    QCOMPARE(rig.Pdfs().size(), 3);
+    QCOMPARE(PdfFilesIn(rig.folder.file("PDF")).size(), 3);
 }
 
 void TestPrintJobPdf::landscapeTriggerTurnsTheLogoPage()
@@ -206,7 +159,6 @@ void TestPrintJobPdf::landscapeTriggerTurnsTheLogoPage()
     rig.global.settings.LogoEnabled = true;
     rig.logo = QImage(16, 16, QImage::Format_RGB32);
     rig.logo.fill(Qt::blue);
-    rig.context.logo = LogoPictureOf(rig.logo);
     QVERIFY(rig.Print("\x1bLwide invoice\f\r\nrest\r\n", "0"));
     const QString pdf = rig.LastPdf();
     QCOMPARE(PdfPageCount(pdf), 2);

@@ -23,7 +23,7 @@ struct JobRig {
     Global global;
     RecordingPrinters printers{{"Alpha", "Beta", "Gamma"}};
     RecordingCanvas canvas;
-    PrintJobContext context{global, printers, canvas, {}};
+    PrintJobContext context{global.settings, global.rules, global.print, false, printers, canvas, {}};
 
     JobRig()
     {
@@ -48,7 +48,13 @@ struct JobRig {
     }
     bool Print(const QByteArray& bytes, const std::string& orientation = "0")
     {
-        return PrintJob(Write(bytes), orientation, context);
+        return Run(Write(bytes), orientation);
+    }
+    // The job as the program runs it: deletion in the polling mode, the logo answer kept.
+    bool Run(const std::string& path, const std::string& orientation = "0")
+    {
+        context.deletePrinted = global.startup.PollMode;
+        return PrintJob(path, orientation, context, global.print.JobHasLogo);
     }
     bool Exists(const QString& name = "text.txt") const { return folder.exists(name); }
 };
@@ -125,21 +131,21 @@ void TestPrintJob::printerChoice()
 void TestPrintJob::setUpAndOrientationRestored()
 {
     JobRig rig;
-    rig.printer().orientation = OrientationLandscape;
+    rig.printer().orientation = PageOrientation::Landscape;
     // What an earlier job left switched on.
     rig.printer().font.bold = true;
     rig.printer().font.italic = true;
     rig.printer().font.underline = true;
-    int orientationWhilePrinting = 0;
+    PageOrientation orientationWhilePrinting{};
     rig.printer().onEndDoc = [&] { orientationWhilePrinting = rig.printer().orientation; };
     QVERIFY(rig.Print("text", "0"));
-    QCOMPARE(orientationWhilePrinting, OrientationPortrait);
-    QCOMPARE(rig.printer().orientation, OrientationLandscape);
-    QCOMPARE(rig.printer().quality, PrintQualityHigh);
+    QCOMPARE(orientationWhilePrinting, PageOrientation::Portrait);
+    QCOMPARE(rig.printer().orientation, PageOrientation::Landscape);
+    QCOMPARE(rig.printer().quality, PrintQuality::High);
     const auto text = rig.printer().Texts().at(0);
     QCOMPARE(text.font.name, std::string("Courier New"));
     QCOMPARE(text.font.size, 10.0);
-    QCOMPARE(text.font.charset, OemCharset);
+    QCOMPARE(text.font.charset, CharacterSet::Oem);
     QVERIFY(text.font.transparent);
     QVERIFY(!text.font.bold && !text.font.italic && !text.font.underline); // every job starts plain
 }
@@ -150,22 +156,22 @@ void TestPrintJob::orientationMatrix_data()
     QTest::addColumn<QByteArray>("portrait");
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("expected");
+    QTest::addColumn<PageOrientation>("expected");
     const QByteArray L = "\x1b" "L", P = "\x1b" "P";
-    QTest::newRow("argument 1, no trigger") << L << P << "1" << QByteArray("a\r\nb") << 2;
-    QTest::newRow("argument 0, no trigger") << L << P << "0" << QByteArray("a\r\nb") << 1;
-    QTest::newRow("argument 0, landscape trigger") << L << P << "0" << QByteArray("a\r\n\x1bLb") << 2;
-    QTest::newRow("both triggers") << L << P << "1" << QByteArray("\x1bP\r\n\x1bL") << 2;
-    QTest::newRow("argument 1, portrait trigger") << L << P << "1" << QByteArray("\x1bPa") << 1;
-    QTest::newRow("other argument text") << L << P << "x" << QByteArray("a") << 2;
-    QTest::newRow("trigger in line 7") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n\x1bL") << 1;
-    QTest::newRow("trigger in line 6") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n\x1bL\r\n7") << 2;
-    QTest::newRow("trigger across line end") << QByteArray("a\r\nb") << P << "0" << QByteArray("xa\r\nby") << 2;
-    QTest::newRow("no rules, argument 0") << QByteArray() << QByteArray() << "0" << QByteArray("a") << 1;
-    QTest::newRow("no rules, argument 1") << QByteArray() << QByteArray() << "1" << QByteArray("a") << 2;
-    QTest::newRow("only landscape rule, argument 1") << L << QByteArray() << "1" << QByteArray("a") << 2;
-    QTest::newRow("only portrait rule, argument 0") << QByteArray() << P << "0" << QByteArray("a") << 1;
-    QTest::newRow("only portrait rule, trigger") << QByteArray() << P << "1" << QByteArray("\x1bP") << 1;
+    QTest::newRow("argument 1, no trigger") << L << P << "1" << QByteArray("a\r\nb") << PageOrientation::Landscape;
+    QTest::newRow("argument 0, no trigger") << L << P << "0" << QByteArray("a\r\nb") << PageOrientation::Portrait;
+    QTest::newRow("argument 0, landscape trigger") << L << P << "0" << QByteArray("a\r\n\x1bLb") << PageOrientation::Landscape;
+    QTest::newRow("both triggers") << L << P << "1" << QByteArray("\x1bP\r\n\x1bL") << PageOrientation::Landscape;
+    QTest::newRow("argument 1, portrait trigger") << L << P << "1" << QByteArray("\x1bPa") << PageOrientation::Portrait;
+    QTest::newRow("other argument text") << L << P << "x" << QByteArray("a") << PageOrientation::Landscape;
+    QTest::newRow("trigger in line 7") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n\x1bL") << PageOrientation::Portrait;
+    QTest::newRow("trigger in line 6") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n\x1bL\r\n7") << PageOrientation::Landscape;
+    QTest::newRow("trigger across line end") << QByteArray("a\r\nb") << P << "0" << QByteArray("xa\r\nby") << PageOrientation::Landscape;
+    QTest::newRow("no rules, argument 0") << QByteArray() << QByteArray() << "0" << QByteArray("a") << PageOrientation::Portrait;
+    QTest::newRow("no rules, argument 1") << QByteArray() << QByteArray() << "1" << QByteArray("a") << PageOrientation::Landscape;
+    QTest::newRow("only landscape rule, argument 1") << L << QByteArray() << "1" << QByteArray("a") << PageOrientation::Landscape;
+    QTest::newRow("only portrait rule, argument 0") << QByteArray() << P << "0" << QByteArray("a") << PageOrientation::Portrait;
+    QTest::newRow("only portrait rule, trigger") << QByteArray() << P << "1" << QByteArray("\x1bP") << PageOrientation::Portrait;
 }
 
 void TestPrintJob::orientationMatrix()
@@ -174,15 +180,15 @@ void TestPrintJob::orientationMatrix()
     QFETCH(QByteArray, portrait);
     QFETCH(QString, argument);
     QFETCH(QByteArray, file);
-    QFETCH(int, expected);
+    QFETCH(PageOrientation, expected);
     JobRig rig;
     rig.global.rules.LandscapeChars = landscape.toStdString();
     rig.global.rules.PortraitChars = portrait.toStdString();
-    int orientationWhilePrinting = 0;
+    PageOrientation orientationWhilePrinting{};
     rig.printer().onEndDoc = [&] { orientationWhilePrinting = rig.printer().orientation; };
     QVERIFY(rig.Print(file, argument.toStdString()));
     QCOMPARE(orientationWhilePrinting, expected);
-    QCOMPARE(rig.printer().orientation, OrientationPortrait);
+    QCOMPARE(rig.printer().orientation, PageOrientation::Portrait);
 }
 
 void TestPrintJob::logoCondition_data()
@@ -246,15 +252,15 @@ void TestPrintJob::landscapeTriggerTurnsTheLogoPage()
     JobRig rig;
     rig.Rule("\x1b" "L", "ol");
     rig.global.settings.LogoEnabled = true;
-    int orientationAtEnd = 0;
+    PageOrientation orientationAtEnd{};
     rig.printer().onEndDoc = [&] { orientationAtEnd = rig.printer().orientation; };
     // The argument asks for portrait; the head's trigger turns the job, logo page included.
     QVERIFY(rig.Print("\x1bLINVOICE\r\nline", "0"));
     QCOMPARE(rig.canvas.width, A4LongSide);
     QCOMPARE(rig.canvas.height, A4ShortSide);
     QCOMPARE(rig.printer().Calls(Op::DrawOnto).at(0).rect, (std::vector<double>{A4LongSide, A4ShortSide}));
-    QCOMPARE(orientationAtEnd, OrientationLandscape);
-    QCOMPARE(rig.printer().orientation, OrientationPortrait); // restored after the job
+    QCOMPARE(orientationAtEnd, PageOrientation::Landscape);
+    QCOMPARE(rig.printer().orientation, PageOrientation::Portrait); // restored after the job
 }
 
 void TestPrintJob::lineReading_data()
@@ -408,7 +414,7 @@ void TestPrintJob::logoPageComposition()
     const auto text = canvas.Texts().at(0);
     QCOMPARE(text.font.name, std::string("Mono"));
     QCOMPARE(text.font.size, 12.0);
-    QCOMPARE(text.font.charset, OemCharset);
+    QCOMPARE(text.font.charset, CharacterSet::Oem);
     QVERIFY(text.font.transparent);
     QVERIFY(!text.font.bold);
     QCOMPARE(rig.printer().Calls(Op::DrawOnto)[0].rect, (std::vector<double>{A4LongSide, A4ShortSide}));
@@ -466,7 +472,7 @@ void TestPrintJob::openFailureReturnsFalse()
     rig.global.settings.LogoEnabled = true;
     rig.global.settings.LogoCondition = "LOGO";
     rig.global.startup.PollMode = true;
-    QVERIFY(!PrintJob(rig.folder.file("missing.txt").toStdString(), "0", rig.context));
+    QVERIFY(!rig.Run(rig.folder.file("missing.txt").toStdString()));
     QVERIFY(rig.printer().Texts().empty());
     QVERIFY(rig.printer().Calls(Op::EndDoc).empty());
     QVERIFY(rig.printer().Calls(Op::KillDoc).empty());
@@ -474,15 +480,15 @@ void TestPrintJob::openFailureReturnsFalse()
     QVERIFY(rig.global.settings.LogoEnabled);
 
     QVERIFY(QDir(rig.folder.path()).mkdir("text.txt"));
-    QVERIFY(!PrintJob(rig.folder.file("text.txt").toStdString(), "0", rig.context));
+    QVERIFY(!rig.Run(rig.folder.file("text.txt").toStdString()));
     QVERIFY(rig.Exists());
     QVERIFY(rig.printer().Calls(Op::EndDoc).empty());
 
     // Files without an end are refused at once: a pipe nobody writes to, an endless device.
     const QByteArray fifo = rig.folder.file("pipe").toLocal8Bit();
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
-    QVERIFY(!PrintJob(fifo.toStdString(), "0", rig.context));
-    QVERIFY(!PrintJob("/dev/zero", "0", rig.context));
+    QVERIFY(!rig.Run(fifo.toStdString()));
+    QVERIFY(!rig.Run("/dev/zero"));
     QVERIFY(rig.printer().Texts().empty());
     QVERIFY(rig.folder.exists("pipe"));
 }
@@ -630,7 +636,7 @@ void TestPrintJob::refusedSettingsAreSkipped()
     rig.canvas.Fail(Op::PaintPicture);
     rig.canvas.Fail(Op::SetFontName);
     QVERIFY(rig.Print("\x1bLtext\r\nline"));
-    QCOMPARE(printer.orientation, OrientationPortrait);
+    QCOMPARE(printer.orientation, PageOrientation::Portrait);
     QCOMPARE(rig.canvas.Transcript(), std::string("text\nline\n"));
     QCOMPARE(printer.Calls(Op::DrawOnto).size(), std::size_t(1));
 }
@@ -639,7 +645,7 @@ void TestPrintJob::endDocFailureKeepsFile()
 {
     JobRig rig;
     rig.global.startup.PollMode = true;
-    rig.printer().orientation = OrientationLandscape;
+    rig.printer().orientation = PageOrientation::Landscape;
     rig.printer().Fail(Op::EndDoc);
     try {
         rig.Print("text", "0");
@@ -650,7 +656,7 @@ void TestPrintJob::endDocFailureKeepsFile()
     QVERIFY(rig.Exists());
     // The job stopped where the error came: the orientation was not restored, and the document
     // that was not handed over was discarded.
-    QCOMPARE(rig.printer().orientation, OrientationPortrait);
+    QCOMPARE(rig.printer().orientation, PageOrientation::Portrait);
     QCOMPARE(rig.printer().Calls(Op::KillDoc).size(), std::size_t(1));
 
     JobRig logo;

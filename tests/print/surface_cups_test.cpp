@@ -72,7 +72,7 @@ private Q_SLOTS:
         Printer& printer = printers->Current();
         QVERIFY2(std::fabs(printer.PageWidth() - 8.5 * 1440) < 1, qPrintable(QString::number(printer.PageWidth())));
         QVERIFY(std::fabs(printer.PageHeight() - 11 * 1440) < 1);
-        printer.SetOrientation(OrientationLandscape);
+        printer.SetOrientation(PageOrientation::Landscape);
         QVERIFY(std::fabs(printer.PageWidth() - 11 * 1440) < 1);
         printer.PrintText("Letter paper");
         printer.EndDoc();

@@ -23,23 +23,6 @@ constexpr double A4WidthPoints = 595.276;
 constexpr double A4HeightPoints = 841.89;
 // The printable area starts 1/6 inch (12 points) in from each edge.
 constexpr double MarginPoints = 12;
-// Positions on paper are checked to a quarter point.
-constexpr double Quarter = 0.25;
-
-QStringList PdfFiles(const QString& folder)
-{
-    QStringList files;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
-        files << dir.filePath(name);
-    return files;
-}
-
-// Everything in the folder, hidden files included.
-QStringList AllFiles(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
 
 std::unique_ptr<QtPrinter> MonoPrinter(const TempFolder& folder, double points = 12)
 {
@@ -69,7 +52,7 @@ private Q_SLOTS:
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        QCOMPARE(printer->Orientation(), OrientationPortrait);
+        QCOMPARE(printer->Orientation(), PageOrientation::Portrait);
         // The engine sees the printable area; the PDF page is the whole sheet.
         QVERIFY(std::fabs(printer->PageWidth() - (A4WidthPoints - 2 * MarginPoints) * 20) < 1);
         QVERIFY(std::fabs(printer->PageHeight() - (A4HeightPoints - 2 * MarginPoints) * 20) < 1);
@@ -80,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(printer->CurrentY(), 0.0);
         printer->PrintText("two");
         // A change of orientation within a document applies from the next page on.
-        printer->SetOrientation(OrientationLandscape);
+        printer->SetOrientation(PageOrientation::Landscape);
         QVERIFY(std::fabs(printer->PageWidth() - (A4HeightPoints - 2 * MarginPoints) * 20) < 1);
         printer->NewPage();
         printer->PrintText("three");
@@ -128,12 +111,12 @@ private Q_SLOTS:
         const PdfWord next = FindPdfWord(pdf, QStringLiteral("Next"));
         QCOMPARE(hello.page, 1);
         // Positions count from the printable area's corner, 12 points in from the paper's.
-        QVERIFY2(std::fabs(hello.xMin - (MarginPoints + 72)) < Quarter, qPrintable(QString::number(hello.xMin)));
+        QVERIFY2(std::fabs(hello.xMin - (MarginPoints + 72)) < PdfTolerance, qPrintable(QString::number(hello.xMin)));
         // The top of the text box sits at the pen's y (poppler's box spans the font's ascent).
-        QVERIFY2(std::fabs(hello.yMin - (MarginPoints + 144)) < Quarter, qPrintable(QString::number(hello.yMin)));
-        QVERIFY(std::fabs(world.xMin - (MarginPoints + 72 + 6 * 7.2)) < Quarter);
-        QVERIFY(std::fabs(next.xMin - MarginPoints) < Quarter);
-        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < Quarter);
+        QVERIFY2(std::fabs(hello.yMin - (MarginPoints + 144)) < PdfTolerance, qPrintable(QString::number(hello.yMin)));
+        QVERIFY(std::fabs(world.xMin - (MarginPoints + 72 + 6 * 7.2)) < PdfTolerance);
+        QVERIFY(std::fabs(next.xMin - MarginPoints) < PdfTolerance);
+        QVERIFY(std::fabs((next.yMin - hello.yMin) - lineHeight / 20) < PdfTolerance);
     }
 
     void tabStops()
@@ -156,19 +139,19 @@ private Q_SLOTS:
         printer->PrintText("\t\tC");
         printer->EndDoc();
         const QString pdf = LastPdf(*printer);
-        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - (MarginPoints + 1152 / 20.0)) < Quarter);
-        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - (MarginPoints + 2304 / 20.0)) < Quarter);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("B")).xMin - (MarginPoints + 1152 / 20.0)) < PdfTolerance);
+        QVERIFY(std::fabs(FindPdfWord(pdf, QStringLiteral("C")).xMin - (MarginPoints + 2304 / 20.0)) < PdfTolerance);
     }
 
     void codePages()
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        printer->SetFontCharset(OemCharset);
+        printer->SetFontCharset(CharacterSet::Oem);
         printer->PrintText("\xA0\x72\x76\xA1\x7A\x74\xFB\x72\x8B\x20\x74\x81\x6B\x94\x72\x66\xA3\x72\xA2\x67\x82\x70\x20\x8A\xEB");
         printer->PrintLineEnd();
         // Any other character set shows the bytes in the ANSI code page.
-        printer->SetFontCharset(0);
+        printer->SetFontCharset(CharacterSet::Ansi);
         printer->PrintText("\xE1\x72\x76\xED\x7A\x74\xFB\x72\xF5");
         printer->EndDoc();
         const QString text = PdfText(LastPdf(*printer));
@@ -260,21 +243,21 @@ private Q_SLOTS:
         printer->NewPage();
         QCOMPARE(printer->CurrentX(), 0.0);
         printer->EndDoc();
-        QCOMPARE(PdfFiles(folder.path()).size(), 1);
+        QCOMPARE(PdfFilesIn(folder.path()).size(), 1);
     }
 
     void badValuesAreRefused()
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(0));
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(3));
-        QCOMPARE(printer->Orientation(), OrientationPortrait);
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(0));
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(-5));
-        printer->SetPrintQuality(-1);
-        printer->SetPrintQuality(600);
-        QCOMPARE(printer->PrintQuality(), 600);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(static_cast<PageOrientation>(0)));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetOrientation(static_cast<PageOrientation>(3)));
+        QCOMPARE(printer->Orientation(), PageOrientation::Portrait);
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(static_cast<PrintQuality>(0)));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetPrintQuality(static_cast<PrintQuality>(-5)));
+        printer->SetPrintQuality(PrintQuality::Draft);
+        printer->SetPrintQuality(static_cast<PrintQuality>(600));
+        QCOMPARE(static_cast<int>(printer->Quality()), 600);
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(0));
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(-3));
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetFontSize(std::nan("")));
@@ -286,7 +269,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(picture, 0, 0, -10, 10, 0, 0, 60, 60));
         // None of the refused calls started a document.
         printer->EndDoc();
-        QVERIFY(PdfFiles(folder.path()).isEmpty());
+        QVERIFY(PdfFilesIn(folder.path()).isEmpty());
     }
 
     void emptyDocumentFilesNothing()
@@ -298,11 +281,11 @@ private Q_SLOTS:
         printer->SetFontBold(true);
         printer->EndDoc();
         QCOMPARE(printer->CurrentX(), 0.0);
-        QVERIFY(AllFiles(pdfFolder).isEmpty());
+        QVERIFY(AllFilesIn(pdfFolder).isEmpty());
         // A picture of no size is no output either.
         printer->PaintPicture(QImage(2, 2, QImage::Format_RGB32), 0, 0, 0, 0, 0, 0, 30, 30);
         printer->EndDoc();
-        QVERIFY(AllFiles(pdfFolder).isEmpty());
+        QVERIFY(AllFilesIn(pdfFolder).isEmpty());
     }
 
     void documentsNeverOverwrite()
@@ -325,8 +308,8 @@ private Q_SLOTS:
         }
         written.removeDuplicates();
         QCOMPARE(written.size(), 3);
-        QCOMPARE(PdfFiles(pdfFolder).size(), 6);
-        for (const QString& file : PdfFiles(pdfFolder)) {
+        QCOMPARE(PdfFilesIn(pdfFolder).size(), 6);
+        for (const QString& file : PdfFilesIn(pdfFolder)) {
             if (!written.contains(file))
                 QCOMPARE(ReadFileBytes(file), QByteArray("keep"));
         }
@@ -334,7 +317,7 @@ private Q_SLOTS:
             QVERIFY(PdfText(written[document]).contains(QStringLiteral("document %1").arg(document)));
         QVERIFY(QFileInfo(written[0]).permissions().testFlag(QFileDevice::ReadOther));
         // Only finished documents are left: no temporary files.
-        QCOMPARE(AllFiles(pdfFolder).size(), 6);
+        QCOMPARE(AllFilesIn(pdfFolder).size(), 6);
     }
 
     void unusableFolderFailsAndRecovers()
@@ -345,7 +328,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PrintText("lost"));
         // Nothing of the failed attempt remains to be ended.
         printer->EndDoc();
-        QCOMPARE(AllFiles(folder.path()), QStringList{QStringLiteral("blocker")});
+        QCOMPARE(AllFilesIn(folder.path()), QStringList{QStringLiteral("blocker")});
     }
 
     void killDocDiscards()
@@ -356,7 +339,7 @@ private Q_SLOTS:
         printer->KillDoc();
         QCOMPARE(printer->CurrentX(), 0.0);
         printer->EndDoc();
-        QVERIFY(AllFiles(folder.path()).isEmpty());
+        QVERIFY(AllFilesIn(folder.path()).isEmpty());
         printer->PrintText("kept");
         printer->EndDoc();
         const QString text = PdfText(LastPdf(*printer));
@@ -380,7 +363,7 @@ private Q_SLOTS:
         QVERIFY(printers->Current().FontBold());
         printers->Current().PrintText("through the collection");
         printers->Current().EndDoc();
-        QCOMPARE(PdfFiles(folder.file(QStringLiteral("PDF"))).size(), 1);
+        QCOMPARE(PdfFilesIn(folder.file(QStringLiteral("PDF"))).size(), 1);
     }
 };
 

@@ -29,7 +29,7 @@ struct Rig {
     // Prints the lines through a fresh interpreter, as one job does.
     void Print(const std::vector<std::string>& lines)
     {
-        TextInterpreter interpreter(global, printer, canvas);
+        TextInterpreter interpreter(global.settings, global.rules, global.print, printer, canvas, global.print.JobHasLogo);
         for (const std::string& line : lines)
             interpreter.PrintLine(line);
     }
@@ -249,19 +249,19 @@ void TestTextInterpreter::pageBreakAtLineEnd()
 
 void TestTextInterpreter::noLineLostBelowThePage_data()
 {
-    QTest::addColumn<int>("orientation");
+    QTest::addColumn<PageOrientation>("orientation");
     QTest::addColumn<QByteArray>("height"); // line-height action at the start
     QTest::addColumn<int>("perPage");
     // A4 on the recording printer: 16838 twips high in portrait, 11906 in landscape.
-    QTest::newRow("portrait, 1/6 inch") << OrientationPortrait << QByteArray("h6") << 70;
-    QTest::newRow("landscape, 1/6 inch") << OrientationLandscape << QByteArray("h6") << 49;
-    QTest::newRow("portrait, 1 cm") << OrientationPortrait << QByteArray("h1") << 29;
-    QTest::newRow("landscape, 1/8 inch") << OrientationLandscape << QByteArray("h8") << 66;
+    QTest::newRow("portrait, 1/6 inch") << PageOrientation::Portrait << QByteArray("h6") << 70;
+    QTest::newRow("landscape, 1/6 inch") << PageOrientation::Landscape << QByteArray("h6") << 49;
+    QTest::newRow("portrait, 1 cm") << PageOrientation::Portrait << QByteArray("h1") << 29;
+    QTest::newRow("landscape, 1/8 inch") << PageOrientation::Landscape << QByteArray("h8") << 66;
 }
 
 void TestTextInterpreter::noLineLostBelowThePage()
 {
-    QFETCH(int, orientation);
+    QFETCH(PageOrientation, orientation);
     QFETCH(QByteArray, height);
     QFETCH(int, perPage);
     Rig rig;
@@ -274,7 +274,7 @@ void TestTextInterpreter::noLineLostBelowThePage()
     const auto texts = rig.printer.Texts();
     QCOMPARE(texts.size(), std::size_t(200)); // every line, none below a page
     const double lineHeight = LineHeight(rig.global.print.LinesPerInch);
-    const double pageHeight = orientation == OrientationLandscape ? A4ShortSide : A4LongSide;
+    const double pageHeight = orientation == PageOrientation::Landscape ? A4ShortSide : A4LongSide;
     for (int i = 0; i < 200; ++i) {
         const DrawCall& text = texts[std::size_t(i)];
         QCOMPARE(text.text, std::to_string(i));
@@ -504,7 +504,7 @@ void TestTextInterpreter::overlongRestIsOverflow()
     Rig longer;
     longer.Rule("|", "bb");
     const std::string line = "ab|" + std::string(40000, 'a');
-    TextInterpreter interpreter(longer.global, longer.printer, longer.canvas);
+    TextInterpreter interpreter(longer.global.settings, longer.global.rules, longer.global.print, longer.printer, longer.canvas);
     QVERIFY_THROWS_EXCEPTION(OverflowError, interpreter.PrintLine(line));
     QVERIFY(longer.printer.Texts().empty());
     QCOMPARE(interpreter.PrintUpToNextCode("ab|" + std::string(32764, 'c')).size(), std::size_t(32764));
@@ -540,7 +540,7 @@ void TestTextInterpreter::failingDrawingEndsLine()
     Rig rig;
     rig.Rule("*", "bb");
     rig.printer.FailNth(Op::PrintText, 2);
-    TextInterpreter interpreter(rig.global, rig.printer, rig.canvas);
+    TextInterpreter interpreter(rig.global.settings, rig.global.rules, rig.global.print, rig.printer, rig.canvas, rig.global.print.JobHasLogo);
     QVERIFY_THROWS_EXCEPTION(OrvalinError, interpreter.PrintLine("a*b*c"));
     QCOMPARE(rig.printer.Texts().size(), std::size_t(1));
     QVERIFY(rig.printer.Calls(Op::PrintLineEnd).empty());

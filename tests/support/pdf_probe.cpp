@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <cmath>
+
 namespace {
 
 // Runs a poppler tool; its standard output, or a null string when it fails.
@@ -175,4 +177,28 @@ QList<QImage> PdfImages(const QString& path)
     for (const QString& name : dir.entryList({QStringLiteral("image-*.png")}, QDir::Files, QDir::Name))
         images << QImage(dir.filePath(name));
     return images;
+}
+
+QString DescribeWord(const PdfWord& word)
+{
+    return QStringLiteral("%1: page %2 at %3, %4").arg(word.text).arg(word.page).arg(word.xMin).arg(word.yMin);
+}
+
+bool WordAt(const PdfWord& word, int page, double x, double y)
+{
+    return word.page == page && std::fabs(word.xMin - x) < PdfTolerance && std::fabs(word.yMin - y) < PdfTolerance;
+}
+
+QStringList PdfFilesIn(const QString& folder)
+{
+    QStringList files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
+        files << dir.filePath(name);
+    return files;
+}
+
+QStringList AllFilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }

@@ -18,6 +18,17 @@ struct PdfWord {
     double yMax = 0;
 };
 
+// Positions on paper are compared to a quarter point.
+inline constexpr double PdfTolerance = 0.25;
+// "text: page p at x, y", for failure messages.
+QString DescribeWord(const PdfWord& word);
+// The word is on the page with its top-left corner at (x, y), within PdfTolerance.
+bool WordAt(const PdfWord& word, int page, double x, double y);
+// The PDF files of a folder, as full paths in name order.
+QStringList PdfFilesIn(const QString& folder);
+// Every file of a folder, hidden ones included.
+QStringList AllFilesIn(const QString& folder);
+
 // -1 when the file cannot be read as a PDF.
 int PdfPageCount(const QString& path);
 // The page's size in points; empty when it cannot be read.

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "common/errors.h"
-#include "print/surface/printer.h"
+#include "print/printer.h"
 
 #include <functional>
 #include <map>
@@ -33,7 +33,7 @@ const char* OpName(Op op);
 struct FontState {
     std::string name = "Courier New";
     double size = 10;
-    int charset = 0;
+    CharacterSet charset = CharacterSet::Ansi;
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -146,8 +146,11 @@ public:
         }
         Do(Op::SetFontSize, [&] { font.size = points; }, points);
     }
-    int FontCharset() const override { Check(Op::FontCharset); return font.charset; }
-    void SetFontCharset(int charset) override { Do(Op::SetFontCharset, [&] { font.charset = charset; }, charset); }
+    CharacterSet FontCharset() const override { Check(Op::FontCharset); return font.charset; }
+    void SetFontCharset(CharacterSet charset) override
+    {
+        Do(Op::SetFontCharset, [&] { font.charset = charset; }, static_cast<int>(charset));
+    }
     bool FontBold() const override { Check(Op::FontBold); return font.bold; }
     void SetFontBold(bool on) override { Do(Op::SetFontBold, [&] { font.bold = on; }, on); }
     bool FontItalic() const override { Check(Op::FontItalic); return font.italic; }
@@ -219,31 +222,34 @@ class RecordingPrinter : public RecordingSurface<Printer> {
 public:
     explicit RecordingPrinter(std::string name) : name_(std::move(name)) {}
 
-    int orientation = OrientationPortrait;
-    int quality = 0;
+    PageOrientation orientation = PageOrientation::Portrait;
+    PrintQuality quality{}; // none of the named qualities until one is set
     // Called when EndDoc is asked, before the document ends; may throw to make EndDoc fail.
     std::function<void()> onEndDoc;
 
     std::string DeviceName() const override { Check(Op::DeviceName); return name_; }
-    int Orientation() const override { Check(Op::Orientation); return orientation; }
-    void SetOrientation(int value) override
+    PageOrientation Orientation() const override { Check(Op::Orientation); return orientation; }
+    void SetOrientation(PageOrientation value) override
     {
-        if (value != OrientationPortrait && value != OrientationLandscape) {
-            Record(Op::SetOrientation, value, {}, true);
+        if (value != PageOrientation::Portrait && value != PageOrientation::Landscape) {
+            Record(Op::SetOrientation, static_cast<int>(value), {}, true);
             throw OrvalinError("Invalid orientation");
         }
-        Do(Op::SetOrientation, [&] { orientation = value; }, value);
+        Do(Op::SetOrientation, [&] { orientation = value; }, static_cast<int>(value));
     }
-    void SetPrintQuality(int value) override { Do(Op::SetPrintQuality, [&] { quality = value; }, value); }
+    void SetPrintQuality(PrintQuality value) override
+    {
+        Do(Op::SetPrintQuality, [&] { quality = value; }, static_cast<int>(value));
+    }
     double PageWidth() const override
     {
         Check(Op::PageWidth);
-        return orientation == OrientationLandscape ? A4LongSide : A4ShortSide;
+        return orientation == PageOrientation::Landscape ? A4LongSide : A4ShortSide;
     }
     double PageHeight() const override
     {
         Check(Op::PageHeight);
-        return orientation == OrientationLandscape ? A4ShortSide : A4LongSide;
+        return orientation == PageOrientation::Landscape ? A4ShortSide : A4LongSide;
     }
     void EndDoc() override
     {

@@ -4,7 +4,7 @@
 #include "frm_settings.h"
 #include "platform/folder_browser.h"
 #include "platform/fonts.h"
-#include "print/surface/printer.h"
+#include "print/printer.h"
 #include "shell/frm_main.h"
 
 void OpenSettingsDialog(frmMain& main, PrintersCollection& printers)

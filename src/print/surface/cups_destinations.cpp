@@ -23,14 +23,14 @@ std::string LastCupsError() { return cupsLastErrorString() ? cupsLastErrorString
 
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
-// The IPP print-quality for the printer object's quality value (-1 draft ... -4 high).
-const char* IppQuality(int printQuality)
+// The IPP print-quality for the printer object's quality (a resolution counts as high).
+const char* IppQuality(PrintQuality printQuality)
 {
     switch (printQuality) {
-    case -1:
-    case -2:
+    case PrintQuality::Draft:
+    case PrintQuality::Low:
         return "3";
-    case -3:
+    case PrintQuality::Medium:
         return "4";
     default:
         return "5";
@@ -135,7 +135,7 @@ Paper CupsDefaultPaper(const std::string& destination)
 }
 
 int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, const std::string& title,
-                    int printQuality, const std::string& media)
+                    PrintQuality printQuality, const std::string& media)
 {
     // Qt's own CUPS path reports success even for a queue that refuses the job, so the queue's
     // state is checked first and the job id and IPP status are checked after.

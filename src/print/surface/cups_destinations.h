@@ -25,4 +25,4 @@ Paper CupsDefaultPaper(const std::string& destination);
 // those of the document. Throws OrvalinError when the destination is gone, stopped, not accepting
 // jobs, or the scheduler refuses the job.
 int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, const std::string& title,
-                    int printQuality, const std::string& media);
+                    PrintQuality printQuality, const std::string& media);

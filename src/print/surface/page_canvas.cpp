@@ -94,7 +94,7 @@ void PageCanvas::DrawOnto(Printer& printer)
     const TextStyle savedStyle = styled ? styled->Style() : TextStyle{};
     const std::string name = printer.FontName();
     const double size = printer.FontSize();
-    const int charset = printer.FontCharset();
+    const CharacterSet charset = printer.FontCharset();
     const bool bold = printer.FontBold();
     const bool italic = printer.FontItalic();
     const bool underline = printer.FontUnderline();

@@ -3,7 +3,7 @@
 // vector quality. It lives on the hidden window "Picnyomkep", whose picture area "PIcNyom" shows it.
 #pragma once
 
-#include "printer.h"
+#include "print/printer.h"
 #include "surface_state.h"
 
 #include <QImage>

@@ -1,10 +1,10 @@
 #include "paper.h"
 
-#include "printer.h"
+#include "print/printer.h"
 
-Paper Paper::Turned(int orientation) const
+Paper Paper::Turned(PageOrientation orientation) const
 {
-    if (orientation != OrientationLandscape)
+    if (orientation != PageOrientation::Landscape)
         return *this;
     Paper turned = *this;
     turned.Width = Height;

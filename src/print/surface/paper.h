@@ -3,6 +3,8 @@
 // printable area's, so that a layout lands where its twips say on any printer.
 #pragma once
 
+#include "print/printer.h"
+
 #include <string>
 
 // The built-in PDF printer reaches everything but 1/6 inch at each edge, like a typical office
@@ -21,7 +23,7 @@ struct Paper {
 
     // The sheet as it lies for the orientation. Landscape turns it a quarter turn
     // counter-clockwise, as print systems do: its top edge is the portrait's left edge.
-    Paper Turned(int orientation) const;
+    Paper Turned(PageOrientation orientation) const;
     double PrintableWidth() const { return Width - Left - Right; }
     double PrintableHeight() const { return Height - Top - Bottom; }
 };

@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "cups_destinations.h"
 #include "pdf/pdf_document.h"
+#include "platform/durable_file.h"
 #include "qt_text.h"
 
 #include <QDateTime>
@@ -13,8 +14,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 // One document in progress: the temporary file and the PDF written into it page by page.
 // Members are destroyed writer first, file last, so an abandoned document is closed and its file
@@ -36,14 +35,9 @@ namespace {
 std::string Describe(const QString& text) { return text.toStdString(); }
 
 // The folder's entry for a filed document is on the disk too, not only the document.
-void SyncFolder(const std::filesystem::path& folder)
+void SyncFolderEntries(const std::filesystem::path& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    const int error = errno;
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced)
+    if (const int error = SyncFolder(folder); error != 0)
         throw OrvalinError("The folder " + folder.string() + " could not be flushed to disk: " + std::strerror(error));
 }
 
@@ -102,18 +96,18 @@ std::unique_ptr<QtPrinter> QtPrinter::Cups(const std::string& destination)
     return std::unique_ptr<QtPrinter>(new QtPrinter(destination, false, {}, CupsDefaultPaper(destination)));
 }
 
-void QtPrinter::SetOrientation(int orientation)
+void QtPrinter::SetOrientation(PageOrientation orientation)
 {
-    if (orientation != OrientationPortrait && orientation != OrientationLandscape)
+    if (orientation != PageOrientation::Portrait && orientation != PageOrientation::Landscape)
         throw OrvalinError("Invalid property value: Orientation");
     // A document in progress takes the new orientation from its next page on.
     orientation_ = orientation;
 }
 
-void QtPrinter::SetPrintQuality(int quality)
+void QtPrinter::SetPrintQuality(PrintQuality quality)
 {
     // -1 draft to -4 high, or a resolution in dots per inch.
-    if (quality < PrintQualityHigh || quality == 0)
+    if (static_cast<int>(quality) < static_cast<int>(PrintQuality::High) || static_cast<int>(quality) == 0)
         throw OrvalinError("Invalid property value: PrintQuality");
     quality_ = quality;
 }
@@ -207,7 +201,7 @@ void QtPrinter::EndDoc()
     document->pdf->Close();
     // Every write up to the close counts, and the document reaches the disk before it counts, so
     // a power cut cannot leave neither it nor the spool file.
-    if (!document->file.flush() || ::fsync(document->file.handle()) != 0)
+    if (!document->file.flush() || SyncFile(document->file.handle()) != 0)
         throw OrvalinError("The document for the printer " + deviceName_ +
                            " could not be flushed to disk: " + std::strerror(errno));
     document->file.close();
@@ -238,7 +232,7 @@ void QtPrinter::Publish(Document& document)
         if (document.file.rename(target)) {
             document.file.setAutoRemove(false);
             lastFile_ = std::filesystem::path(target.toStdString());
-            SyncFolder(pdfFolder_);
+            SyncFolderEntries(pdfFolder_);
             return;
         }
         if (!QFile::exists(target))

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "paper.h"
-#include "printer.h"
+#include "print/printer.h"
 #include "surface_state.h"
 
 #include <filesystem>
@@ -20,10 +20,10 @@ public:
     ~QtPrinter() override;
 
     std::string DeviceName() const override { return deviceName_; }
-    int Orientation() const override { return orientation_; }
-    void SetOrientation(int orientation) override;
-    void SetPrintQuality(int quality) override;
-    int PrintQuality() const { return quality_; }
+    PageOrientation Orientation() const override { return orientation_; }
+    void SetOrientation(PageOrientation orientation) override;
+    void SetPrintQuality(PrintQuality quality) override;
+    PrintQuality Quality() const { return quality_; }
     // The printable area's size for the current orientation.
     double PageWidth() const override;
     double PageHeight() const override;
@@ -56,8 +56,8 @@ private:
     bool builtIn_;
     std::filesystem::path pdfFolder_;
     Paper paper_;
-    int orientation_ = OrientationPortrait;
-    int quality_ = PrintQualityHigh;
+    PageOrientation orientation_ = PageOrientation::Portrait;
+    PrintQuality quality_ = PrintQuality::High;
     std::unique_ptr<Document> document_;
     std::filesystem::path lastFile_;
 };

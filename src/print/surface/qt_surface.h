@@ -1,7 +1,7 @@
 // The factories of the Qt printing back-end: the system's printers and the logo page's canvas.
 #pragma once
 
-#include "printer.h"
+#include "print/printer.h"
 
 #include <filesystem>
 #include <memory>

@@ -2,15 +2,15 @@
 
 #include "common/errors.h"
 #include "platform/code_pages.h"
-#include "print/surface/drawing_target.h"
+#include "print/drawing_target.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPointF>
 
-QString DecodeText(const std::string& bytes, int charset)
+QString DecodeText(const std::string& bytes, CharacterSet charset)
 {
-    const CodePage& page = charset == OemCharset ? OemCodePage() : AnsiCodePage();
+    const CodePage& page = charset == CharacterSet::Oem ? OemCodePage() : AnsiCodePage();
     return QString::fromStdString(page.ToUtf8(bytes));
 }
 

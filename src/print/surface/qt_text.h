@@ -13,7 +13,7 @@ class QPainter;
 class QPointF;
 
 // The bytes as characters: the OEM code page for the OEM charset, the ANSI code page otherwise.
-QString DecodeText(const std::string& bytes, int charset);
+QString DecodeText(const std::string& bytes, CharacterSet charset);
 
 QFont MakeFont(const TextStyle& style);
 

@@ -57,8 +57,8 @@ public:
     void SetFontName(const std::string& name) override { style_.Name = name; }
     double FontSize() const override { return style_.Size; }
     void SetFontSize(double points) override { style_.Size = CheckedFontSize(points); }
-    int FontCharset() const override { return style_.Charset; }
-    void SetFontCharset(int charset) override { style_.Charset = charset; }
+    CharacterSet FontCharset() const override { return style_.Charset; }
+    void SetFontCharset(CharacterSet charset) override { style_.Charset = charset; }
     bool FontBold() const override { return style_.Bold; }
     void SetFontBold(bool on) override { style_.Bold = on; }
     bool FontItalic() const override { return style_.Italic; }

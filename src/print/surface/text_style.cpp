@@ -3,7 +3,7 @@
 #include "common/errors.h"
 #include "pdf/byte_metrics.h"
 #include "platform/code_pages.h"
-#include "print/surface/drawing_target.h"
+#include "print/drawing_target.h"
 
 #include <cmath>
 
@@ -13,7 +13,7 @@ const ByteMetrics& MetricsOf(const TextStyle& style)
     static TextStyle lastStyle;
     static const CodePage* lastPage = nullptr;
     static const ByteMetrics* last = nullptr;
-    const CodePage& page = style.Charset == OemCharset ? OemCodePage() : AnsiCodePage();
+    const CodePage& page = style.Charset == CharacterSet::Oem ? OemCodePage() : AnsiCodePage();
     if (last != nullptr && lastPage == &page && lastStyle.Name == style.Name && lastStyle.Size == style.Size &&
         lastStyle.Bold == style.Bold && lastStyle.Italic == style.Italic)
         return *last;

@@ -3,6 +3,8 @@
 // the font file that the font configuration resolves for the style.
 #pragma once
 
+#include "print/drawing_target.h"
+
 #include <string>
 #include <string_view>
 
@@ -11,7 +13,7 @@ class ByteMetrics;
 struct TextStyle {
     std::string Name = "Courier New"; // ANSI text
     double Size = 10;                 // points
-    int Charset = 0;
+    CharacterSet Charset = CharacterSet::Ansi;
     bool Bold = false;
     bool Italic = false;
     bool Underline = false;

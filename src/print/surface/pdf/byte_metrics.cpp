@@ -146,9 +146,7 @@ const std::vector<ShapedGlyph>& ByteMetrics::Shape(std::string_view bytes) const
         const ByteGlyph& slot = glyphs_[static_cast<unsigned char>(bytes[glyph.first])];
         if (infos[i].codepoint == 0 || slot.face != 0) {
             // What the font lacks comes from the byte's own fallback (or shows nothing).
-            glyph.face = slot.face;
-            glyph.glyph = slot.glyph;
-            glyph.advance = slot.advance;
+            static_cast<FaceGlyph&>(glyph) = slot;
         } else {
             glyph.glyph = infos[i].codepoint;
             // The font's own advance, rounded as everywhere else, plus what shaping added.

@@ -14,18 +14,20 @@
 
 class CodePage;
 
-struct ByteGlyph {
+// A glyph of one of the style's faces and how far it moves the pen.
+struct FaceGlyph {
     std::uint8_t face = 0;     // index into Faces(): 0 the style's own face, others fallbacks
     std::uint32_t glyph = 0;   // 0: nothing to draw (a control character, or no font has it)
+    double advance = 0;        // twips (for a shaped glyph, kerning included)
+};
+
+// How one byte value looks on its own.
+struct ByteGlyph : FaceGlyph {
     char32_t character = 0;    // what the byte stands for
-    double advance = 0;        // twips
 };
 
 // One glyph of a shaped run of a proportional font.
-struct ShapedGlyph {
-    std::uint8_t face = 0;
-    std::uint32_t glyph = 0;
-    double advance = 0;       // twips, kerning included
+struct ShapedGlyph : FaceGlyph {
     std::uint32_t first = 0;  // the bytes it shows: [first, last)
     std::uint32_t last = 0;
 };

@@ -1,14 +1,13 @@
 #include "pdf_output.h"
 
 #include "common/errors.h"
+#include "platform/durable_file.h"
 
 #include <zlib.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -39,16 +38,8 @@ void PdfOutput::Drain()
 
 void PdfOutput::WriteAll(std::string_view bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            throw OrvalinError("The document " + what_ + " could not be written: " +
-                               std::strerror(count < 0 ? errno : ENOSPC));
-        done += static_cast<std::size_t>(count);
-    }
+    if (const int error = WriteAllBytes(descriptor_, bytes); error != 0)
+        throw OrvalinError("The document " + what_ + " could not be written: " + std::strerror(error));
     written_ += bytes.size();
 }
 

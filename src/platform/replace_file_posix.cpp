@@ -1,6 +1,7 @@
 #include "replace_file.h"
 
 #include "common/errors.h"
+#include "durable_file.h"
 
 #include <cerrno>
 #include <cstring>
@@ -52,17 +53,12 @@ void WriteFileReplacing(const std::filesystem::path& link, const std::string& by
         ::unlink(temporary.c_str());
         throw OrvalinError(Describe(error));
     };
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : ENOSPC);
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fchmod(fd, ModeFor(file)) != 0 || ::fsync(fd) != 0)
+    if (const int error = WriteAllBytes(fd, bytes); error != 0)
+        fail(error);
+    if (::fchmod(fd, ModeFor(file)) != 0)
         fail(errno);
+    if (const int error = SyncFile(fd); error != 0)
+        fail(error);
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());

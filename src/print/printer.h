@@ -1,7 +1,7 @@
 // The printers collection and the current printer, as the print job sees them.
 #pragma once
 
-#include "drawing_target.h"
+#include "print/drawing_target.h"
 
 #include <memory>
 #include <string>
@@ -10,17 +10,19 @@
 // The built-in printer that writes each document as a new PDF file.
 inline constexpr const char* BuiltInPrinterName = "Orvalin PDF";
 
-inline constexpr int OrientationPortrait = 1;
-inline constexpr int OrientationLandscape = 2;
-inline constexpr int PrintQualityHigh = -4;
+// The page orientation, by the numbers a printer's orientation field holds.
+enum class PageOrientation { Portrait = 1, Landscape = 2 };
+// The print quality, by the numbers a printer's quality field holds: -1 draft to -4 high, or a
+// resolution in dots per inch.
+enum class PrintQuality { High = -4, Medium = -3, Low = -2, Draft = -1 };
 
 // The current printer: page set-up, drawing, documents.
 class Printer : public DrawingTarget {
 public:
     virtual std::string DeviceName() const = 0;
-    virtual int Orientation() const = 0;
-    virtual void SetOrientation(int orientation) = 0;
-    virtual void SetPrintQuality(int quality) = 0;
+    virtual PageOrientation Orientation() const = 0;
+    virtual void SetOrientation(PageOrientation orientation) = 0;
+    virtual void SetPrintQuality(PrintQuality quality) = 0;
     // Page size in twips for the current orientation.
     virtual double PageWidth() const = 0;
     virtual double PageHeight() const = 0;

@@ -55,12 +55,6 @@ BenchPrinters::~BenchPrinters()
     fs::remove_all(state_->pdfFolder, ignored);
 }
 
-std::string BenchPrinters::Description() const
-{
-    return std::string("Qt back-end, built-in printer \"") + BuiltInPrinterName + "\" filing PDFs into "
-           + state_->pdfFolder.string();
-}
-
 std::unique_ptr<PrintersCollection> BenchPrinters::MakePrinters()
 {
     return MakeSystemPrinters(state_->pdfFolder);
@@ -71,9 +65,8 @@ std::unique_ptr<Canvas> BenchPrinters::MakeCanvas()
     return MakePageCanvas();
 }
 
-long BenchPrinters::Pages(PrintersCollection&) const
+long BenchPrinters::Pages() const
 {
-    // Counts and removes the PDFs filed since the last count.
     long pages = 0;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(state_->pdfFolder, error)) {

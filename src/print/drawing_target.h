@@ -7,8 +7,9 @@
 
 class QImage;
 
-// The font character set that shows each byte as the OEM code page's character.
-inline constexpr int OemCharset = 255;
+// The font character set, by the number a font's character set field holds: Oem shows each byte
+// as the OEM code page's character, Ansi as the ANSI code page's.
+enum class CharacterSet { Ansi = 0, Oem = 255 };
 
 class DrawingTarget {
 public:
@@ -20,7 +21,7 @@ public:
     virtual double CurrentY() const = 0;
     virtual void SetCurrentY(double y) = 0;
 
-    // Text without a line end (bytes in the OEM code page when Charset is OemCharset): drawn with
+    // Text without a line end (bytes in the OEM code page when Charset is CharacterSet::Oem): drawn with
     // the current font, top of the text at the pen's y; x moves to the end of the text. A tab
     // (byte 9) moves x to the next tab stop (the Qt back-ends: every 8 average character widths
     // of the current font, counted from the x where the pen was last placed, so a line's columns
@@ -36,8 +37,8 @@ public:
     virtual void SetFontName(const std::string& name) = 0;
     virtual double FontSize() const = 0;
     virtual void SetFontSize(double points) = 0;
-    virtual int FontCharset() const = 0;
-    virtual void SetFontCharset(int charset) = 0;
+    virtual CharacterSet FontCharset() const = 0;
+    virtual void SetFontCharset(CharacterSet charset) = 0;
     virtual bool FontBold() const = 0;
     virtual void SetFontBold(bool on) = 0;
     virtual bool FontItalic() const = 0;
