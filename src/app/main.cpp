@@ -1,13 +1,11 @@
 // Orvalin: prints the spool files that a legacy program drops into a watched folder.
+#include "app.h"
 #include "platform/display.h"
 #include "platform/qt_messages.h"
 #include "platform/qt_translations.h"
-#include "settings/global.h"
-#include "shell/desktop.h"
+#include "platform/termination_signals.h"
 #include "shell/explain_command.h"
-#include "shell/frm_main.h"
 #include "shell/information_options.h"
-#include "shell/termination_signals.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -33,11 +31,10 @@ int main(int argc, char* argv[])
     LoadQtTranslations(QLocale::system());
     QApplication::setQuitOnLastWindowClosed(false); // the hidden window and the tray keep it alive
 
-    Global global;
-    Desktop desktop(global);
-    frmMain window(global, desktop.Services());
+    App orvalin;
+    frmMain& window = orvalin.Window();
     CloseOnTerminationSignals([&window] { window.close(); });
-    window.Startup(JoinedArguments(), CodePagesFromEnvironment());
+    orvalin.Start(JoinedArguments(), CodePagesFromEnvironment());
     if (window.Ended())
         return window.ExitStatus();
     const int status = QApplication::exec();

@@ -1,10 +1,10 @@
 #include "spool_file.h"
 
 #include "common/errors.h"
+#include "platform/file_status.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -12,16 +12,16 @@ namespace {
 // Large enough that a huge file costs few system calls, small enough that memory stays flat.
 constexpr std::size_t BufferSize = 64 * 1024;
 
-FileStamp StampOf(const struct stat& info)
+FileStamp StampOf(const FileStatus& info)
 {
     FileStamp stamp;
-    stamp.device = static_cast<std::uint64_t>(info.st_dev);
-    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
-    stamp.size = static_cast<std::int64_t>(info.st_size);
-    stamp.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
-    stamp.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-    stamp.changedSeconds = static_cast<std::int64_t>(info.st_ctim.tv_sec);
-    stamp.changedNanoseconds = static_cast<std::int64_t>(info.st_ctim.tv_nsec);
+    stamp.device = info.Device;
+    stamp.inode = info.Inode;
+    stamp.size = info.Size;
+    stamp.modifiedSeconds = info.ModifiedSeconds;
+    stamp.modifiedNanoseconds = info.ModifiedNanoseconds;
+    stamp.changedSeconds = info.ChangedSeconds;
+    stamp.changedNanoseconds = info.ChangedNanoseconds;
     return stamp;
 }
 
@@ -34,10 +34,14 @@ std::string Describe(const std::filesystem::path& path, const char* what, int er
 
 std::optional<FileStamp> StampOfPath(const std::filesystem::path& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
+    try {
+        const std::optional<FileStatus> info = FileStatusOf(path);
+        if (!info)
+            return std::nullopt;
+        return StampOf(*info);
+    } catch (const std::exception&) {
         return std::nullopt;
-    return StampOf(info);
+    }
 }
 
 SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize), path_(path)
@@ -46,14 +50,15 @@ SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0)
         throw OrvalinError(Describe(path, "opened", errno));
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        const int error = errno;
+    FileStatus info;
+    try {
+        info = FileStatusOfOpen(fd_);
+    } catch (const std::system_error& e) {
         ::close(fd_);
-        throw OrvalinError(Describe(path, "examined", error));
+        throw OrvalinError(Describe(path, "examined", e.code().value()));
     }
     // Only a regular file has an end: a device or a pipe could be read for ever.
-    if (!S_ISREG(info.st_mode)) {
+    if (!info.Regular) {
         ::close(fd_);
         throw OrvalinError("The file " + path.string() + " cannot be printed: it is not a regular file");
     }

@@ -1,15 +1,10 @@
 #include "explain_command.h"
 
-#include "common/errors.h"
+#include "current_settings.h"
 #include "platform/code_pages.h"
-#include "platform/fonts.h"
-#include "platform/paths.h"
-#include "platform/program_folder.h"
 #include "print/spool_report.h"
 #include "print/surface/qt_surface.h"
-#include "settings/settings_file.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QImageReader>
 
@@ -19,17 +14,10 @@
 
 namespace {
 
-void LoadCurrentSettings(Global& global)
+void LoadSettingsToExplain(Global& global)
 {
-    global.SettingsFile = SettingsFolderFor(ProgramFolder()) / SettingsFileName;
-    SettingsEnvironment env;
-    env.MakeDefaults = [] {
-        return SettingsDefaults{SystemDefaultDeviceName(), DefaultFontFamily(),
-                                ToAnsi(QDir::homePath() + QStringLiteral("/Spool/"))};
-    };
-    env.FileExists = [](const std::string& path) { return IsRegularFile(PathFromAnsi(path)); }; // a link is followed
-    env.ProcessEvents = [] { QCoreApplication::processEvents(); };
-    LoadSettings(global.SettingsFile, global.settings, global.rules, env);
+    global.SettingsFile = CurrentSettingsFile();
+    LoadCurrentSettings(global, SystemDefaultDeviceName, false);
     // As at start-up: a picture that cannot be loaded switches the logo off.
     if (global.settings.LogoEnabled && !QImageReader(FromAnsi(global.settings.LogoFile)).canRead())
         global.settings.LogoEnabled = false;
@@ -65,7 +53,7 @@ int ExplainCommand(const std::string& file)
     }
     try {
         Global global;
-        LoadCurrentSettings(global);
+        LoadSettingsToExplain(global);
         CountingPrinter printer = CountingPrinterFor(global.settings);
         // Written only once whole, so that a file that cannot be read leaves standard output empty.
         const std::string report = "Settings: " + global.SettingsFile.string() + "\n"

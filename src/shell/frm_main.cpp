@@ -9,21 +9,19 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
 
-#include <algorithm>
-#include <chrono>
-
 // The icon lives in a resource of this static library, which must be registered by hand.
 static void RegisterResources() { Q_INIT_RESOURCE(resources); }
 
-frmMain::frmMain(Global& global, Services services, QWidget* parent)
-    : QMainWindow(parent), global_(global), services_(std::move(services)), tray_(std::make_unique<TrayIcon>())
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
     RegisterResources();
     setObjectName(QStringLiteral("frmMain"));
@@ -33,15 +31,10 @@ frmMain::frmMain(Global& global, Services services, QWidget* parent)
 
     Kep = new QLabel(this);
     Kep->setObjectName(QStringLiteral("Kep"));
-    Kep->setVisible(false); // holds the logo for printing; never shown
-    Timer = new QTimer(this);
-    Timer->setObjectName(QStringLiteral("Timer"));
-    connect(Timer, &QTimer::timeout, this, &frmMain::PollTickNow);
-    settleTimer_ = new QTimer(this);
-    settleTimer_->setSingleShot(true);
-    connect(settleTimer_, &QTimer::timeout, this, &frmMain::PollTickNow);
+    Kep->setVisible(false); // holds the logo picture; never shown
     BuildMenus();
-    pollEnvironment_ = MakePollEnvironment();
+    tray_ = std::make_unique<TrayIcon>(windowIcon());
+    connect(tray_.get(), &TrayIcon::MenuWanted, this, &frmMain::OnMenuWanted);
 }
 
 frmMain::~frmMain() = default;
@@ -71,17 +64,14 @@ void frmMain::BuildMenus()
 void frmMain::OpenSettingsCommand()
 {
     SetMousePointer(MousePointer::Hourglass);
-    if (services_.OpenSettings)
-        services_.OpenSettings(*this);
+    Q_EMIT SettingsWanted();
     SetMousePointer(MousePointer::Default);
 }
 
-void frmMain::TrayMouseEvent(int message)
+void frmMain::OnMenuWanted()
 {
     // While the window is shown normally the icon does not react.
     if (isVisible() && !isMinimized())
-        return;
-    if (message != TrayLeftButtonDown && message != TrayRightButtonDown)
         return;
     QAction* chosen = ppMenu->exec(QCursor::pos());
     if (ended_)
@@ -107,11 +97,23 @@ void frmMain::ShowCentred()
     }
 }
 
-void frmMain::RefreshTrayIcon()
+void frmMain::AddTrayIcon(const QString& tip) { tray_->AddTrayIcon(tip); }
+
+void frmMain::RefreshTrayIcon(const QString& tip)
 {
     tray_->RemoveTrayIcon();
     QCoreApplication::processEvents();
-    tray_->AddTrayIcon(*this);
+    tray_->AddTrayIcon(tip);
+}
+
+void frmMain::HoldLogo(const QImage& picture)
+{
+    if (picture.isNull()) {
+        Kep->clear();
+        return;
+    }
+    Kep->setPixmap(QPixmap::fromImage(picture));
+    Kep->resize(picture.size());
 }
 
 void frmMain::EndWithError(const QString& description)
@@ -121,33 +123,11 @@ void frmMain::EndWithError(const QString& description)
     close();
 }
 
-void frmMain::PollTickNow()
-{
-    if (ended_)
-        return;
-    try {
-        PollTick(global_, poll_, pollEnvironment_);
-    } catch (const std::exception& e) {
-        // The tick reports its own errors; one that escapes it ends the program.
-        EndWithError(QString::fromLocal8Bit(e.what()));
-        return;
-    }
-    // A file still being written is looked at again as soon as it has settled, not a whole
-    // interval later.
-    if (poll_.NextSettle && Timer->isActive()) {
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*poll_.NextSettle - std::chrono::system_clock::now());
-        const int ms = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count())) + 50;
-        if (ms < Timer->remainingTime())
-            settleTimer_->start(ms);
-    }
-}
-
 void frmMain::closeEvent(QCloseEvent* event)
 {
     if (!ended_) {
         ended_ = true;
-        Timer->stop();
-        settleTimer_->stop();
+        Q_EMIT Closing();
         tray_->RemoveTrayIcon();
         SetMousePointer(MousePointer::Default);
         // Before the event loop runs (a start-up that ends at once), main returns by itself; an
@@ -162,7 +142,7 @@ void frmMain::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     // Minimising hides the window in tray/polling mode; the popup's "Mutat" brings it back.
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && global_.startup.PollMode)
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && hideWhenMinimised_)
         QTimer::singleShot(0, this, [this] {
             if (isMinimized())
                 hide();

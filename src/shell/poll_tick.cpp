@@ -38,7 +38,7 @@ void Remember(const std::filesystem::path& path, const SpoolFileState& version, 
 
 } // namespace
 
-void PollTick(Global& global, PollState& state, const PollEnvironment& env)
+void PollTick(const Settings& settings, const StartupValues& startup, PollState& state, const PollEnvironment& env)
 {
     env.ProcessEvents();
     // Only the comparison with 10 in the one-shot wait reads the count, so it saturates.
@@ -46,11 +46,9 @@ void PollTick(Global& global, PollState& state, const PollEnvironment& env)
         ++state.Ticks;
 
     state.NextSettle.reset();
-    const Settings& s = global.settings;
-    const StartupValues& startup = global.startup;
     if (startup.PollMode) {
         // One listing per batch: every name it holds is printed at most once.
-        const std::vector<std::filesystem::path> files = env.Search(s.SpoolFolder, s.SpoolFileName);
+        const std::vector<std::filesystem::path> files = env.Search(settings.SpoolFolder, settings.SpoolFileName);
         // What is no longer in the folder is forgotten, so the memory stays as small as the folder.
         std::erase_if(state.Remembered, [&files](const auto& entry) {
             return !std::binary_search(files.begin(), files.end(), entry.first);
@@ -61,7 +59,7 @@ void PollTick(Global& global, PollState& state, const PollEnvironment& env)
         for (const std::filesystem::path& file : files) {
             if (env.Ending && env.Ending())
                 return; // the program is closing: no further file is started
-            state.PrintDone = PrintIfNotEmpty(file, global, state, env);
+            state.PrintDone = PrintIfNotEmpty(file, startup, state, env);
             env.ProcessEvents();
             // While the printer is down the rest wait, and print in their order once it is back.
             if (state.PrinterDown)
@@ -74,7 +72,8 @@ void PollTick(Global& global, PollState& state, const PollEnvironment& env)
     }
 }
 
-bool PrintIfNotEmpty(const std::filesystem::path& path, Global& global, PollState& state, const PollEnvironment& env)
+bool PrintIfNotEmpty(const std::filesystem::path& path, const StartupValues& startup, PollState& state,
+                     const PollEnvironment& env)
 {
     std::optional<SpoolFileState> file;
     try {
@@ -117,7 +116,7 @@ bool PrintIfNotEmpty(const std::filesystem::path& path, Global& global, PollStat
         return true; // another instance is printing it
 
     try {
-        if (!env.PrintJob(path, global.startup.CmdOrientation)) {
+        if (!env.PrintJob(path, startup.CmdOrientation)) {
             Remember(path, *file, Setback::Unreadable, "The file " + Shown(path) + " cannot be opened.", state,
                      env.ShowError);
             return false;

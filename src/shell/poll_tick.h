@@ -83,13 +83,16 @@ struct PollEnvironment {
     // when another instance has it or it is gone.
     std::function<ClaimHandle(const std::filesystem::path& path)> Claim;
     std::function<std::chrono::system_clock::time_point()> Now;
-    // True once the main window has closed: a batch then stops before its next file.
+    // True once the program is ending: a batch then stops before its next file.
     std::function<bool()> Ending;
 };
 
-void PollTick(Global& global, PollState& state, const PollEnvironment& env);
+// Reads the watched folder and name from settings and the mode from startup.
+void PollTick(const Settings& settings, const StartupValues& startup, PollState& state, const PollEnvironment& env);
 
 // True also when the file was empty, still being written, taken by another instance or left
 // alone, and so not printed; errors are reported, not thrown. A file still being written moves
 // state.NextSettle forward to its settling.
-bool PrintIfNotEmpty(const std::filesystem::path& path, Global& global, PollState& state, const PollEnvironment& env);
+// The job's orientation comes from startup.
+bool PrintIfNotEmpty(const std::filesystem::path& path, const StartupValues& startup, PollState& state,
+                     const PollEnvironment& env);

@@ -1,31 +1,24 @@
 #include "tray_icon.h"
 
-#include "frm_main.h"
-#include "tray_tip.h"
-
 #include <QSystemTrayIcon>
 
-TrayIcon::TrayIcon() = default;
+TrayIcon::TrayIcon(QIcon icon, QObject* parent) : QObject(parent), picture_(std::move(icon)) {}
 
 TrayIcon::~TrayIcon() { RemoveTrayIcon(); }
 
-void TrayIcon::AddTrayIcon(frmMain& window)
+void TrayIcon::AddTrayIcon(const QString& tip)
 {
     RemoveTrayIcon();
-    const Settings& s = window.global().settings;
-    tip_ = TrayTipText(s.SpoolFolder, s.SpoolFileName);
-    icon_ = new QSystemTrayIcon(window.windowIcon());
+    tip_ = tip;
+    icon_ = new QSystemTrayIcon(picture_);
     icon_->setObjectName(QStringLiteral("TrayIcon"));
     icon_->setToolTip(tip_);
-    frmMain* target = &window;
     // Queued: the popup's nested event loop must not run inside the icon's own mouse handler,
     // whose widget is gone once "Kilépés" has removed the icon.
-    connect(icon_, &QSystemTrayIcon::activated, target, [target](QSystemTrayIcon::ActivationReason reason) {
+    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // Trigger is the left button, Context the right one; double and middle clicks do nothing.
-        if (reason == QSystemTrayIcon::Trigger)
-            target->TrayMouseEvent(TrayLeftButtonDown);
-        else if (reason == QSystemTrayIcon::Context)
-            target->TrayMouseEvent(TrayRightButtonDown);
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+            Q_EMIT MenuWanted();
     }, Qt::QueuedConnection);
     icon_->show();
 }

@@ -1,6 +1,8 @@
-// The command line chooses the mode, the one-shot file and the orientation.
+// The command line chooses the mode, the one-shot file and the orientation; the icon's tip names
+// the watched folder and file.
 #include "platform/code_pages.h"
 #include "shell/command_line.h"
+#include "shell/tray_tip.h"
 
 #include <QTest>
 
@@ -54,6 +56,22 @@ private Q_SLOTS:
         const StartupValues values = ParseCommandLine("/tmp/Ωmega.txt 1");
         QCOMPARE(values.CmdFile, std::string("/tmp/?mega.txt"));
         QCOMPARE(QString::fromStdString(values.CmdPath.string()), QStringLiteral("/tmp/Ωmega.txt"));
+    }
+
+    // Folder and name are ANSI texts; the tip is cut at 63 characters.
+    void trayTip_data()
+    {
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("accented") << QByteArray("/home/kov\xE1" "cs/") << QStringLiteral("Orvalinó (/home/kovács/sz\u00E1mla.txt)");
+        QTest::newRow("63: whole") << "/" + QByteArray(40, 'a') + "/" << "Orvalinó (/" + QString(40, 'a') + "/sz\u00E1mla.txt)";
+        QTest::newRow("64: cut") << "/" + QByteArray(41, 'a') + "/" << "Orvalinó (/" + QString(41, 'a') + "/sz\u00E1mla.txt";
+    }
+    void trayTip()
+    {
+        QFETCH(QByteArray, folder);
+        QFETCH(QString, tip);
+        QCOMPARE(TrayTipText(folder.toStdString(), "sz\xE1mla.txt"), tip);
     }
 };
 

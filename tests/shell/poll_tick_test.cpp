@@ -1,6 +1,5 @@
-// The poll tick against a fake folder and clock: batches, empty, unsettled and held files, files
-// that cannot be printed or deleted, a printer that is down, other instances, the one-shot branch,
-// and the tick count.
+// The poll tick against a fake folder and clock (the environment is its seam): batches, files that
+// wait, files that cannot be printed or deleted, a printer that is down, the one-shot branch.
 #include "common/errors.h"
 #include "platform/paths.h"
 #include "shell/poll_tick.h"
@@ -13,38 +12,46 @@
 namespace {
 
 using Clock = std::chrono::system_clock;
+using Names = std::vector<std::string>;
+using std::chrono::seconds;
 
 struct FakeDesk {
     Clock::time_point now = Clock::time_point(std::chrono::hours(1000));
     std::map<std::string, SpoolFileState> files; // full path -> state
-    std::set<std::string> heldOpen;               // open for writing by some program
-    std::set<std::string> claimedElsewhere;       // taken by another instance
-    std::vector<std::string> printed;             // path + "|" + orientation
-    std::vector<std::string> errors;              // boxes
-    std::vector<std::string> reports;             // standard error
-    std::vector<bool> timerSwitches;
-    int events = 0;
+    std::set<std::string> heldOpen, claimedElsewhere, unstatable;
+    std::set<std::string> kept; // printed but not deleted (a folder without write permission)
+    Names printed, errors, reports; // printed: the paths given to the job; errors: boxes; reports: standard error
+    std::vector<bool> timer;
     bool ending = false;
-    bool deletes = true; // a printed file is deleted, as the job does in polling mode
     std::function<bool(const std::string&)> job = [](const std::string&) { return true; };
-    std::function<void()> onEvents;
+    Settings settings;
+    StartupValues startup;
+    PollState state;
 
-    void add(const std::string& path, std::uint64_t size, std::chrono::seconds age = std::chrono::seconds(10))
+    explicit FakeDesk(const std::string& pattern = "*.txt")
     {
-        files[path] = SpoolFileState{size, now - age};
+        settings.SpoolFolder = "/spool/";
+        settings.SpoolFileName = pattern;
+        startup.PollMode = true;
+        startup.CmdLine = "tray 1";
+        startup.CmdOrientation = "1";
     }
-
-    PollEnvironment environment()
+    void OneShot(const std::string& file)
+    {
+        startup = StartupValues{file + " 1", file, file, "1", false};
+    }
+    void Add(const std::string& name, std::uint64_t size, seconds age = seconds(10))
+    {
+        files[name.front() == '/' ? name : "/spool/" + name] = SpoolFileState{size, now - age};
+    }
+    void Tick(int times = 1)
     {
         PollEnvironment env;
-        env.ProcessEvents = [this] {
-            ++events;
-            if (onEvents)
-                onEvents();
-        };
+        env.ProcessEvents = [] {};
         env.Search = [this](const std::string& folder, const std::string& pattern) {
             std::vector<std::filesystem::path> found;
-            for (const auto& [path, state] : files) {
+            for (const auto& entry : files) {
+                const std::string& path = entry.first;
                 if (path.rfind(folder, 0) == 0 && path.find('/', folder.size()) == std::string::npos
                     && WildcardMatch(pattern, path.substr(folder.size())))
                     found.emplace_back(path);
@@ -52,346 +59,229 @@ struct FakeDesk {
             return found;
         };
         env.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation) {
-            printed.push_back(path.string() + "|" + orientation);
+            printed.push_back(path.string() + (orientation == "1" ? "" : " portrait"));
             const bool done = job(path.string());
-            if (done && deletes)
-                files.erase(path.string());
+            if (done && !kept.contains(path.string()))
+                files.erase(path.string()); // as the job does in polling mode
             return done;
         };
-        env.EnableTimer = [this](bool on) { timerSwitches.push_back(on); };
-        env.ShowError = [this](const std::string& description) { errors.push_back(description); };
-        env.Report = [this](const std::string& description) { reports.push_back(description); };
+        env.EnableTimer = [this](bool on) { timer.push_back(on); };
+        env.ShowError = [this](const std::string& text) { errors.push_back(text); };
+        env.Report = [this](const std::string& text) { reports.push_back(text); };
         env.Stat = [this](const std::filesystem::path& path) -> std::optional<SpoolFileState> {
+            if (unstatable.contains(path.string()))
+                throw OrvalinError("The file " + path.string() + " cannot be read: Permission denied");
             const auto found = files.find(path.string());
-            if (found == files.end())
-                return std::nullopt;
-            return found->second;
+            return found == files.end() ? std::nullopt : std::optional(found->second);
         };
         env.OpenForWriting = [this](const std::filesystem::path& path) { return heldOpen.contains(path.string()); };
         env.Claim = [this](const std::filesystem::path& path) -> ClaimHandle {
-            if (claimedElsewhere.contains(path.string()))
-                return nullptr;
-            return std::make_shared<int>(0);
+            return claimedElsewhere.contains(path.string()) ? nullptr : std::make_shared<int>(0);
         };
         env.Now = [this] { return now; };
         env.Ending = [this] { return ending; };
-        return env;
+        for (int i = 0; i < times; ++i)
+            PollTick(settings, startup, state, env);
     }
 };
-
-Global PollingGlobal(const std::string& pattern = "text.txt")
-{
-    Global global;
-    global.settings.SpoolFolder = "/spool/";
-    global.settings.SpoolFileName = pattern;
-    global.startup.PollMode = true;
-    global.startup.CmdLine = "tray 1";
-    global.startup.CmdFile = "tray";
-    global.startup.CmdOrientation = "1";
-    return global;
-}
-
-Global OneShotGlobal(const std::string& file)
-{
-    Global global = PollingGlobal();
-    global.startup.PollMode = false;
-    global.startup.CmdLine = file + " 1";
-    global.startup.CmdFile = file;
-    global.startup.CmdPath = file;
-    global.startup.CmdOrientation = "1";
-    return global;
-}
 
 } // namespace
 
 class PollTickTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void noMatchOnlyCountsTheTick()
+    // What one batch prints of a folder, and what it leaves for later.
+    void aBatch()
     {
         FakeDesk desk;
-        desk.add("/spool/other.txt", 10);
-        Global global = PollingGlobal();
-        PollState state;
-        PollTick(global, state, desk.environment());
-        PollTick(global, state, desk.environment());
-        QCOMPARE(state.Ticks, std::int16_t(2));
-        QVERIFY(desk.printed.empty());
-        QVERIFY(desk.timerSwitches.empty());
-    }
-
-    void batchPrintsNonEmptyFilesWithTheTimerOff()
-    {
-        FakeDesk desk;
-        desk.add("/spool/a.txt", 10);
-        desk.add("/spool/b.txt", 0);
-        desk.add("/spool/c.txt", 5);
-        desk.add("/spool/d.dat", 5);
-        desk.add("/spool/sub/e.txt", 5);
-        Global global = PollingGlobal("*.txt");
-        PollState state;
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/a.txt|1", "/spool/c.txt|1"}));
-        QCOMPARE(desk.timerSwitches, (std::vector<bool>{false, true}));
-        QVERIFY(state.PrintDone);
-        QCOMPARE(desk.events, 1 + 3); // once at the start, once after each file
-        // The empty file waits; it is skipped again at the next tick.
-        desk.printed.clear();
-        desk.files.erase("/spool/a.txt");
-        desk.files.erase("/spool/c.txt");
-        PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
-    }
-
-    void aFileStillBeingWrittenWaitsUntilItSettles()
-    {
-        FakeDesk desk;
-        desk.add("/spool/text.txt", 100, std::chrono::seconds(0));
-        Global global = PollingGlobal();
-        PollState state;
-        PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
-        desk.now += std::chrono::seconds(1);
-        desk.add("/spool/text.txt", 200, std::chrono::seconds(0)); // the writer goes on
-        PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
-        QVERIFY(state.NextSettle);
-        QCOMPARE(*state.NextSettle, desk.now + SettleTime); // the window looks again then
-        desk.now += SettleTime;
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/text.txt|1"}));
-        QVERIFY(!state.NextSettle);
-        // A time stamp far in the future does not hold the job forever.
-        desk.printed.clear();
-        desk.add("/spool/text.txt", 200, -std::chrono::seconds(3600));
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.size(), std::size_t(1));
-    }
-
-    void aVanishedFileIsSkippedAndTheBatchGoesOn()
-    {
-        FakeDesk desk;
-        desk.add("/spool/a.txt", 10);
-        desk.add("/spool/b.txt", 10);
-        desk.add("/spool/c.txt", 10);
-        Global global = PollingGlobal("?.txt");
-        PollState state;
-        // Another instance prints and deletes b.txt while a.txt prints: nothing is lost, nothing
-        // to report.
-        desk.job = [&desk](const std::string& path) {
-            if (path == "/spool/a.txt")
-                desk.files.erase("/spool/b.txt");
-            return true;
-        };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/a.txt|1", "/spool/c.txt|1"}));
-        QVERIFY(desk.errors.empty());
-        QCOMPARE(desk.timerSwitches, (std::vector<bool>{false, true}));
-    }
-
-    // A file whose content fails the job is reported once and left alone until it changes; the
-    // others print in the same batch and later.
-    void aPoisonFileIsReportedOnceAndSkippedUntilItChanges()
-    {
-        FakeDesk desk;
-        desk.add("/spool/a.txt", 10);
-        desk.add("/spool/b.txt", 70000);
-        desk.add("/spool/c.txt", 10);
-        Global global = PollingGlobal("*.txt");
-        PollState state;
-        desk.job = [](const std::string& path) -> bool {
-            if (path == "/spool/b.txt")
-                throw OverflowError("Overflow: a line of 70000 characters is too long");
-            return true;
-        };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/a.txt|1", "/spool/b.txt|1", "/spool/c.txt|1"}));
-        QCOMPARE(desk.errors.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(desk.errors[0]).contains("/spool/b.txt"));
-        QVERIFY(!state.PrinterDown);
-        // Later ticks neither try nor report it; a new file beside it prints.
-        desk.add("/spool/d.txt", 10);
-        PollTick(global, state, desk.environment());
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.back(), std::string("/spool/d.txt|1"));
+        desk.Add("a.txt", 10);
+        desk.Add("b.txt", 0);                // empty: waits
+        desk.Add("c.txt", 1);                // one byte is a job
+        desk.Add("d.dat", 5);                // another name
+        desk.Add("/spool/sub/e.txt", 5);     // below the folder
+        desk.Add("f.txt", 5, seconds(1));    // still being written
+        desk.Add("g.txt", 5, -seconds(3600)); // a skewed clock does not hold it
+        desk.Add("h.txt", 5);
+        desk.claimedElsewhere.insert("/spool/h.txt"); // another instance has it
+        desk.Tick();
+        QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/c.txt", "/spool/g.txt"}));
+        QCOMPARE(desk.timer, (std::vector<bool>{false, true}));
+        QVERIFY(desk.state.PrintDone && desk.errors.empty());
+        QCOMPARE(*desk.state.NextSettle, desk.now + seconds(1)); // looked at again once f.txt settles
+        desk.now += seconds(1);
+        desk.Tick();
+        QCOMPARE(desk.printed.back(), std::string("/spool/f.txt"));
+        QVERIFY(!desk.state.NextSettle);
         QCOMPARE(desk.printed.size(), std::size_t(4));
-        QCOMPARE(desk.errors.size(), std::size_t(1));
-        // Rewritten, it is tried again; mended, it prints.
-        desk.job = [](const std::string&) { return true; };
-        desk.add("/spool/b.txt", 12);
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.back(), std::string("/spool/b.txt|1"));
-        QVERIFY(state.Remembered.empty());
-        // A read error is the file's fault too.
-        desk.add("/spool/e.txt", 10);
-        desk.job = [](const std::string&) -> bool { throw SpoolContentError("The file /spool/e.txt cannot be read: Input/output error"); };
-        PollTick(global, state, desk.environment());
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.errors.size(), std::size_t(2));
-        QCOMPARE(state.Remembered.at("/spool/e.txt").Reason, Setback::Poison);
     }
 
-    void aPrinterThatIsDownIsReportedOncePerOutageAndTheFilesWaitInOrder()
+    void nothingToPrint()
+    {
+        FakeDesk desk("text.txt");
+        desk.Add("other.txt", 10);
+        desk.Tick(2);
+        QCOMPARE(desk.state.Ticks, std::int16_t(2));
+        QVERIFY(desk.printed.empty() && desk.timer.empty());
+        desk.startup = StartupValues{}; // the plain window polls nothing
+        desk.Add("text.txt", 10);
+        desk.Tick();
+        QVERIFY(desk.printed.empty());
+    }
+
+    // Each file that cannot be printed is reported once for its version and does not stop the
+    // others; a new version starts afresh.
+    void filesThatCannotBePrinted_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said"); // in the one report
+        QTest::addColumn<int>("tries");    // of the bad file in four ticks
+        QTest::addColumn<bool>("box");     // reported in a box, else on standard error only
+        QTest::newRow("line too long") << "overflow" << "cannot be printed: Overflow" << 1 << true;
+        QTest::newRow("read error") << "content" << "Input/output error" << 1 << true;
+        QTest::newRow("cannot be opened") << "open" << "cannot be opened" << 4 << true;
+        QTest::newRow("cannot be examined") << "stat" << "Permission denied" << 0 << true;
+        QTest::newRow("cannot be deleted") << "delete" << "cannot be deleted" << 1 << true;
+        QTest::newRow("held open") << "held" << "still open for writing" << 0 << false;
+    }
+    void filesThatCannotBePrinted()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, said);
+        QFETCH(int, tries);
+        QFETCH(bool, box);
+        FakeDesk desk;
+        desk.Add("a.txt", 10);
+        desk.Add("bad.txt", 10, HeldOpenReportTime);
+        desk.Add("c.txt", 10);
+        const std::string bad = "/spool/bad.txt";
+        if (fault == "stat")
+            desk.unstatable.insert(bad);
+        if (fault == "held")
+            desk.heldOpen.insert(bad);
+        desk.job = [&](const std::string& path) -> bool {
+            if (path != bad)
+                return true;
+            if (fault == "overflow")
+                throw OverflowError("Overflow");
+            if (fault == "content")
+                throw SpoolContentError("The file " + bad + " cannot be read: Input/output error");
+            if (fault == "delete")
+                desk.kept.insert(bad);
+            return fault != "open";
+        };
+        desk.Tick(4);
+        QCOMPARE(std::count(desk.printed.begin(), desk.printed.end(), bad), std::ptrdiff_t(tries));
+        QCOMPARE(std::count(desk.printed.begin(), desk.printed.end(), "/spool/c.txt"), std::ptrdiff_t(1));
+        const Names& reported = box ? desk.errors : desk.reports;
+        QCOMPARE(reported.size() + desk.errors.size() + desk.reports.size(), std::size_t(2));
+        QVERIFY2(QString::fromStdString(reported[0]).contains(said), reported[0].c_str());
+        QVERIFY(!desk.state.PrinterDown);
+        // A new version is tried again (and, mended, prints).
+        desk.job = [](const std::string&) { return true; };
+        desk.kept.clear();
+        desk.unstatable.clear();
+        desk.heldOpen.clear();
+        desk.Add("bad.txt", 12);
+        desk.Tick();
+        QCOMPARE(desk.printed.back(), bad);
+        QVERIFY(desk.state.Remembered.empty());
+    }
+
+    // A file still open for writing is worth a word only once it has been held long.
+    void aShortPauseOfAWriterIsNotReported()
     {
         FakeDesk desk;
-        desk.add("/spool/a.txt", 10);
-        desk.add("/spool/b.txt", 10);
-        Global global = PollingGlobal("*.txt");
-        PollState state;
+        desk.Add("a.txt", 10, HeldOpenReportTime - seconds(1));
+        desk.heldOpen.insert("/spool/a.txt");
+        desk.Tick();
+        QVERIFY(desk.reports.empty() && desk.printed.empty());
+    }
+
+    // The job deletes what it printed; a new job written under the same name meanwhile is no file
+    // that "cannot be deleted", and prints at the next tick.
+    void aNewJobUnderTheSameNameDuringPrinting()
+    {
+        FakeDesk desk;
+        desk.Add("a.txt", 10);
+        desk.job = [&desk](const std::string&) {
+            if (desk.kept.insert("/spool/a.txt").second)
+                desk.Add("a.txt", 99);
+            else
+                desk.kept.clear();
+            return true;
+        };
+        desk.Tick(2);
+        QCOMPARE(desk.printed.size(), std::size_t(2));
+        QVERIFY(desk.errors.empty() && desk.files.empty());
+    }
+
+    void aPrinterThatIsDownIsReportedOncePerOutage()
+    {
+        FakeDesk desk;
+        desk.Add("a.txt", 10);
+        desk.Add("b.txt", 10);
         desk.job = [](const std::string&) -> bool { throw OrvalinError("The printer Office is stopped."); };
-        for (int tick = 0; tick < 3; ++tick)
-            PollTick(global, state, desk.environment());
-        QCOMPARE(desk.errors, (std::vector<std::string>{"The printer Office is stopped."}));
-        // Only the first file is tried while the printer is down; the timer runs on.
-        QCOMPARE(desk.printed, (std::vector<std::string>(3, "/spool/a.txt|1")));
-        QVERIFY(!state.PrintDone);
-        QCOMPARE(desk.timerSwitches.back(), true);
-        // Back: both print, in order.
+        desk.Tick(3);
+        QCOMPARE(desk.errors, (Names{"The printer Office is stopped."}));
+        QCOMPARE(desk.printed, (Names(3, "/spool/a.txt"))); // the rest wait, in order
+        QVERIFY(!desk.state.PrintDone && desk.timer.back());
         desk.printed.clear();
         desk.job = [](const std::string&) { return true; };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/a.txt|1", "/spool/b.txt|1"}));
-        // A second outage is reported again.
-        desk.add("/spool/c.txt", 10);
+        desk.Tick();
+        QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/b.txt"}));
+        desk.Add("c.txt", 10);
         desk.job = [](const std::string&) -> bool { throw OrvalinError("The printer Office is stopped."); };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.errors.size(), std::size_t(2));
+        desk.Tick();
+        QCOMPARE(desk.errors.size(), std::size_t(2)); // a second outage
     }
 
-    void aFileThatCannotBeDeletedIsPrintedOnceAndReportedOnce()
+    void aBatchStopsWhenTheProgramEndsAndGoesOnWhenAFileVanishes()
     {
         FakeDesk desk;
-        desk.add("/spool/text.txt", 10);
-        desk.deletes = false; // a folder without write permission
-        Global global = PollingGlobal();
-        PollState state;
-        for (int tick = 0; tick < 5; ++tick)
-            PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.size(), std::size_t(1));
-        QCOMPARE(desk.errors.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(desk.errors[0]).contains("cannot be deleted"));
-        // A new job under the same name prints.
-        desk.add("/spool/text.txt", 20);
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.size(), std::size_t(2));
-    }
-
-    void aFileStillOpenForWritingWaitsAndIsReportedOnceWhenHeldLong()
-    {
-        FakeDesk desk;
-        desk.add("/spool/text.txt", 10, std::chrono::seconds(3)); // settled by its time stamp
-        desk.heldOpen.insert("/spool/text.txt");
-        Global global = PollingGlobal();
-        PollState state;
-        PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
-        QVERIFY(desk.reports.empty()); // a pause, not yet worth a word
-        desk.now += HeldOpenReportTime;
-        for (int tick = 0; tick < 3; ++tick)
-            PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
-        QCOMPARE(desk.reports.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(desk.reports[0]).contains("still open for writing"));
-        QVERIFY(desk.errors.empty()); // no box: it waits without anyone's help
-        desk.heldOpen.clear();
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/text.txt|1"}));
-    }
-
-    void aFileTakenByAnotherInstanceIsLeftToIt()
-    {
-        FakeDesk desk;
-        desk.add("/spool/a.txt", 10);
-        desk.add("/spool/b.txt", 10);
-        desk.claimedElsewhere.insert("/spool/a.txt");
-        Global global = PollingGlobal("*.txt");
-        PollState state;
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/spool/b.txt|1"}));
+        desk.Add("a.txt", 10);
+        desk.Add("b.txt", 10);
+        desk.Add("c.txt", 10);
+        desk.job = [&desk](const std::string& path) {
+            desk.files.erase("/spool/b.txt"); // another instance took it
+            desk.ending = path == "/spool/c.txt";
+            return true;
+        };
+        desk.Add("d.txt", 10);
+        desk.Tick();
+        QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/c.txt"}));
         QVERIFY(desk.errors.empty());
     }
 
-    void closingInTheMiddleOfABatchStartsNoFurtherFile()
+    void oneShot()
     {
         FakeDesk desk;
-        desk.add("/spool/a.txt", 10);
-        desk.add("/spool/b.txt", 10);
-        Global global = PollingGlobal("*.txt");
-        PollState state;
-        desk.job = [&desk](const std::string&) {
-            desk.ending = true; // "Kilépés" chosen while the first file printed
-            return true;
-        };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.size(), std::size_t(1));
-    }
-
-    void oneShotPrintsTheNamedFileUntilItSucceeds()
-    {
-        FakeDesk desk;
-        Global global = OneShotGlobal("/DATA/OUT.TXT");
-        PollState state;
-        // Missing: never passed to the job.
-        PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
-        QVERIFY(!state.PrintDone);
-        // Present but the job fails to open it: tried again at the next tick.
-        desk.add("/DATA/OUT.TXT", 0, std::chrono::seconds(0)); // no length test, no settle time here
+        desk.OneShot("/DATA/OUT.TXT");
+        desk.Tick(); // missing: never given to the job
+        QVERIFY(desk.printed.empty() && !desk.state.PrintDone);
+        QCOMPARE(desk.state.OneShotProblem, std::string("The file /DATA/OUT.TXT does not exist."));
+        desk.Add("/DATA/OUT.TXT", 0, seconds(0)); // neither the length nor the settle time counts
         desk.job = [](const std::string&) { return false; };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.size(), std::size_t(1));
-        desk.job = [](const std::string&) { return true; };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed, (std::vector<std::string>{"/DATA/OUT.TXT|1", "/DATA/OUT.TXT|1"}));
-        QVERIFY(state.PrintDone);
-        // Once printed, later ticks leave it alone.
-        PollTick(global, state, desk.environment());
-        QCOMPARE(desk.printed.size(), std::size_t(2));
-        QVERIFY(desk.timerSwitches.empty());
-        QCOMPARE(state.Ticks, std::int16_t(4));
-    }
-
-    void oneShotKeepsTheReasonOfItsLastFailedTry()
-    {
-        FakeDesk desk;
-        Global global = OneShotGlobal("/OUT.TXT");
-        PollState state;
-        PollTick(global, state, desk.environment());
-        QCOMPARE(state.OneShotProblem, std::string("The file /OUT.TXT does not exist."));
-        desk.add("/OUT.TXT", 10);
+        desk.Tick();
+        QCOMPARE(desk.state.OneShotProblem, std::string("The file /DATA/OUT.TXT cannot be opened."));
         desk.job = [](const std::string&) -> bool { throw OrvalinError("The printer office is stopped."); };
-        PollTick(global, state, desk.environment());
-        QCOMPARE(state.OneShotProblem, std::string("The printer office is stopped."));
-        QVERIFY(desk.errors.empty()); // the end of the run reports it, once
+        desk.Tick();
+        QCOMPARE(desk.state.OneShotProblem, std::string("The printer office is stopped."));
         desk.job = [](const std::string&) { return true; };
-        PollTick(global, state, desk.environment());
-        QVERIFY(state.PrintDone);
-        QVERIFY(state.OneShotProblem.empty());
-    }
-
-    void plainWindowModePrintsNothing()
-    {
-        FakeDesk desk;
-        desk.add("/spool/text.txt", 10);
-        Global global = PollingGlobal();
-        global.startup = StartupValues{};
-        PollState state;
-        PollTick(global, state, desk.environment());
-        QVERIFY(desk.printed.empty());
+        desk.Tick(2); // once printed, later ticks leave it alone
+        QCOMPARE(desk.printed.size(), std::size_t(3));
+        QVERIFY(desk.state.PrintDone && desk.state.OneShotProblem.empty());
+        QVERIFY(desk.errors.empty() && desk.timer.empty()); // the end of the run reports
+        QCOMPARE(desk.state.Ticks, std::int16_t(5));
     }
 
     void theTickCountNeverOverflows()
     {
         FakeDesk desk;
-        Global global = PollingGlobal();
-        PollState state;
-        state.Ticks = 32766;
-        PollTick(global, state, desk.environment());
-        PollTick(global, state, desk.environment());
-        PollTick(global, state, desk.environment());
-        QCOMPARE(state.Ticks, std::int16_t(32767));
-        desk.add("/spool/text.txt", 10);
-        PollTick(global, state, desk.environment());
+        desk.state.Ticks = 32766;
+        desk.Tick(3);
+        QCOMPARE(desk.state.Ticks, std::int16_t(32767));
+        desk.Add("a.txt", 10);
+        desk.Tick();
         QCOMPARE(desk.printed.size(), std::size_t(1)); // polling goes on
     }
 };

@@ -4,19 +4,18 @@
 #include "frm_settings.h"
 #include "platform/folder_browser.h"
 #include "platform/fonts.h"
-#include "print/printer.h"
-#include "shell/frm_main.h"
 
-void OpenSettingsDialog(frmMain& main, PrintersCollection& printers)
+void OpenSettingsDialog(QWidget* owner, Global& global, std::vector<std::string> printerNames,
+                        std::function<void()> refreshTrayIcon)
 {
     frmSettings::Environment environment;
-    environment.PrinterNames = printers.DeviceNames();
+    environment.PrinterNames = std::move(printerNames);
     environment.FontFamilies = FontFamilies();
     environment.AutoStart = ProgramAutoStartEntry();
     environment.Chooser = std::make_shared<DesktopFileChooser>();
-    environment.RefreshTrayIcon = [&main] { main.RefreshTrayIcon(); };
+    environment.RefreshTrayIcon = std::move(refreshTrayIcon);
     environment.EditControlCode = EditControlCode;
     environment.Locale = QLocale();
-    frmSettings dialog(main.global(), std::move(environment), &main);
+    frmSettings dialog(global, std::move(environment), owner);
     dialog.exec();
 }
