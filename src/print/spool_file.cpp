@@ -2,10 +2,9 @@
 
 #include "common/errors.h"
 #include "platform/file_status.h"
+#include "platform/input_file.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace {
 
@@ -46,55 +45,44 @@ std::optional<FileStamp> StampOfPath(const std::filesystem::path& path)
 
 SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize), path_(path)
 {
-    // Not blocking: a named pipe without a writer must not hang the job; it is refused below.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
-        throw OrvalinError(Describe(path, "opened", errno));
+    try {
+        file_ = std::make_unique<InputFile>(path);
+    } catch (const std::system_error& e) {
+        throw OrvalinError(Describe(path, "opened", e.code().value()));
+    }
     FileStatus info;
     try {
-        info = FileStatusOfOpen(fd_);
+        info = file_->Status();
     } catch (const std::system_error& e) {
-        ::close(fd_);
         throw OrvalinError(Describe(path, "examined", e.code().value()));
     }
     // Only a regular file has an end: a device or a pipe could be read for ever.
-    if (!info.Regular) {
-        ::close(fd_);
+    if (!info.Regular)
         throw OrvalinError("The file " + path.string() + " cannot be printed: it is not a regular file");
-    }
     stamp_ = StampOf(info);
 }
 
-SpoolReader::~SpoolReader()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+SpoolReader::~SpoolReader() = default;
 
 bool SpoolReader::Fill()
 {
     if (eof_)
         return false;
-    for (;;) {
-        const ssize_t count = ::read(fd_, buffer_.data(), buffer_.size());
-        if (count > 0) {
-            position_ = 0;
-            end_ = static_cast<std::size_t>(count);
-            return true;
-        }
-        if (count == 0) {
-            eof_ = true;
-            position_ = end_ = 0;
-            return false;
-        }
-        if (errno != EINTR)
-            throw SpoolContentError(Describe(path_, "read", errno));
+    std::size_t count = 0;
+    try {
+        count = file_->Read(buffer_.data(), buffer_.size());
+    } catch (const std::system_error& e) {
+        throw SpoolContentError(Describe(path_, "read", e.code().value()));
     }
+    position_ = 0;
+    end_ = count;
+    eof_ = count == 0;
+    return !eof_;
 }
 
 void SpoolReader::Rewind()
 {
-    if (::lseek(fd_, 0, SEEK_SET) != 0)
+    if (!file_->Rewind())
         throw SpoolContentError("The file " + path_.string() + " cannot be read again from its start.");
     position_ = end_ = 0;
     eof_ = false;

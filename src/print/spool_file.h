@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ struct FileStamp {
 
 // The stamp of the file a path names now; empty when it cannot be examined.
 std::optional<FileStamp> StampOfPath(const std::filesystem::path& path);
+
+class InputFile;
 
 class SpoolReader {
 public:
@@ -59,7 +62,7 @@ private:
     // Refills the buffer; false at the end of the file.
     bool Fill();
 
-    int fd_ = -1;
+    std::unique_ptr<InputFile> file_;
     FileStamp stamp_;
     std::vector<char> buffer_;
     std::size_t position_ = 0;

@@ -1,6 +1,7 @@
 #include "page_canvas.h"
 
 #include "common/errors.h"
+#include "common/units.h"
 #include "qt_text.h"
 
 #include <QLabel>
@@ -134,8 +135,8 @@ void PageCanvas::DrawOnto(Printer& printer)
 
 QImage PageCanvas::Image() const
 {
-    const int pixelsWide = std::max(1, static_cast<int>(std::ceil(width_ / 15)));
-    const int pixelsHigh = std::max(1, static_cast<int>(std::ceil(height_ / 15)));
+    const int pixelsWide = std::max(1, static_cast<int>(std::ceil(width_ / TwipsPerPixel)));
+    const int pixelsHigh = std::max(1, static_cast<int>(std::ceil(height_ / TwipsPerPixel)));
     QImage image(pixelsWide, pixelsHigh, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     // At 1440 dots per inch fonts resolve in twips; the painter's scale brings them to pixels.
@@ -146,14 +147,14 @@ QImage PageCanvas::Image() const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.scale(1.0 / 15, 1.0 / 15);
+    painter.scale(1.0 / TwipsPerPixel, 1.0 / TwipsPerPixel);
     painter.setClipRect(QRectF(0, 0, width_, height_));
     for (const Item& item : items_) {
         if (item.isText) {
             DrawTextRun(painter, item.style, item.position, item.text);
         } else {
-            const QRectF source(item.source.x() / 15, item.source.y() / 15, item.source.width() / 15,
-                                item.source.height() / 15);
+            const QRectF source(item.source.x() / TwipsPerPixel, item.source.y() / TwipsPerPixel,
+                                item.source.width() / TwipsPerPixel, item.source.height() / TwipsPerPixel);
             painter.drawImage(item.target, item.picture, source);
         }
     }

@@ -1,6 +1,7 @@
 #include "qt_printer.h"
 
 #include "common/errors.h"
+#include "common/units.h"
 #include "cups_destinations.h"
 #include "pdf/pdf_document.h"
 #include "platform/durable_file.h"
@@ -41,13 +42,15 @@ void SyncFolderEntries(const std::filesystem::path& folder)
         throw OrvalinError("The folder " + folder.string() + " could not be flushed to disk: " + std::strerror(error));
 }
 
-// The source rectangle of a picture (in its twips, 15 a pixel) as packed samples.
+// The source rectangle of a picture (in its twips) as packed samples.
 PdfImage PackedPixels(const QImage& picture, double sourceX, double sourceY, double sourceWidth,
                       double sourceHeight)
 {
     const QRect source =
-        QRectF(sourceX / 15, sourceY / 15, sourceWidth / 15, sourceHeight / 15).toAlignedRect().intersected(
-            picture.rect());
+        QRectF(sourceX / TwipsPerPixel, sourceY / TwipsPerPixel, sourceWidth / TwipsPerPixel,
+               sourceHeight / TwipsPerPixel)
+            .toAlignedRect()
+            .intersected(picture.rect());
     if (source.isEmpty())
         return {};
     const bool alpha = picture.hasAlphaChannel();
