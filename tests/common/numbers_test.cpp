@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <tuple>
 
 class NumbersTest : public QObject {
     Q_OBJECT
@@ -70,62 +71,47 @@ private Q_SLOTS:
         QCOMPARE(IsNumeric(text.toStdString(), separator), numeric);
     }
 
+    // The settings file's numbers: a period only, the whole text, and nothing beyond a double.
     void invariantNumberReading()
     {
+        const std::pair<const char*, double> read[] = {{".8", 0.8}, {"0.8", 0.8}, {" 3000 ", 3000.0}};
+        for (const auto& [text, expected] : read) {
+            double value = -1;
+            QVERIFY(ParseInvariantNumber(text, value));
+            QCOMPARE(value, expected);
+        }
         double value = -1;
-        QVERIFY(ParseInvariantNumber(".8", value));
-        QCOMPARE(value, 0.8);
-        QVERIFY(ParseInvariantNumber("0.8", value));
-        QCOMPARE(value, 0.8);
-        QVERIFY(ParseInvariantNumber(" 3000 ", value));
-        QCOMPARE(value, 3000.0);
-        QVERIFY(!ParseInvariantNumber("", value));
-        QVERIFY(!ParseInvariantNumber("0,8", value));
-        QVERIFY(!ParseInvariantNumber("12abc", value));
-        QVERIFY(!ParseInvariantNumber("\"10\"", value));
-        QVERIFY(!ParseInvariantNumber("1e999", value));
+        for (const char* refused : {"", "0,8", "12abc", "\"10\"", "1e999"})
+            QVERIFY2(!ParseInvariantNumber(refused, value), refused);
     }
 
-    void roundingHalvesToEven()
+    // Half to even; a result outside the type is an error, not a wrapped value.
+    void rounding()
     {
-        QCOMPARE(RoundToInt16(0.5), std::int16_t(0));
-        QCOMPARE(RoundToInt16(1.5), std::int16_t(2));
-        QCOMPARE(RoundToInt16(2.5), std::int16_t(2));
-        QCOMPARE(RoundToInt16(-2.5), std::int16_t(-2));
-        QCOMPARE(RoundToInt16(2.6), std::int16_t(3));
-        QCOMPARE(RoundToInt16(32767.4), std::int16_t(32767));
+        const std::pair<double, int> int16[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-2.5, -2}, {2.6, 3}, {32767.4, 32767}};
+        for (const auto& [value, rounded] : int16)
+            QCOMPARE(RoundToInt16(value), std::int16_t(rounded));
         QCOMPARE(RoundToInt32(1.2), 1);
         QCOMPARE(RoundToInt32(2147483647.0), 2147483647);
+        for (double outside : {32767.5 /* rounds to 32768 */, -32768.6, 99999.0})
+            QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt16(outside));
+        for (double outside : {2147483648.0, std::nan(""), HUGE_VAL})
+            QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt32(outside));
     }
 
-    void roundingOutOfRangeIsAnError()
+    void formats()
     {
-        QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt16(32767.5)); // rounds to 32768
-        QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt16(-32768.6));
-        QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt16(99999));
-        QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt32(2147483648.0));
-        QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt32(std::nan("")));
-        QVERIFY_THROWS_EXCEPTION(OverflowError, RoundToInt32(HUGE_VAL));
-    }
-
-    void generalFormat()
-    {
-        QCOMPARE(GeneralFormat(0.8, ','), std::string("0,8"));
-        QCOMPARE(GeneralFormat(0.8, '.'), std::string("0.8"));
-        QCOMPARE(GeneralFormat(3000.0, ','), std::string("3000"));
-        QCOMPARE(GeneralFormat(0.0, ','), std::string("0"));
-        QCOMPARE(GeneralFormat(-1.25, ','), std::string("-1,25"));
-        QCOMPARE(GeneralFormat(1e20, '.'), std::string("1E+20"));
-        QCOMPARE(GeneralFormat(0.1f, '.'), std::string("0.1")); // a single-precision logo position
-    }
-
-    void invariantFormatForTheSettingsFile()
-    {
-        QCOMPARE(InvariantNumber(0.8), std::string("0.8"));
-        QCOMPARE(InvariantNumber(0.0), std::string("0"));
-        QCOMPARE(InvariantNumber(-0.0), std::string("0"));
-        QCOMPARE(InvariantNumber(3000.0), std::string("3000"));
-        QCOMPARE(InvariantNumber(1e20), std::string("100000000000000000000"));
+        const std::tuple<double, char, const char*> general[] = {
+            {0.8, ',', "0,8"}, {0.8, '.', "0.8"}, {3000.0, ',', "3000"}, {0.0, ',', "0"}, {-1.25, ',', "-1,25"},
+            {1e20, '.', "1E+20"}};
+        for (const auto& [value, separator, text] : general)
+            QCOMPARE(GeneralFormat(value, separator), std::string(text));
+        const std::pair<double, const char*> invariant[] = {{0.8, "0.8"}, {0.0, "0"}, {-0.0, "0"}, {3000.0, "3000"},
+                                                            {1e20, "100000000000000000000"}};
+        for (const auto& [value, text] : invariant)
+            QCOMPARE(InvariantNumber(value), std::string(text));
+        // A single-precision logo position prints as typed, not as its double.
+        QCOMPARE(GeneralFormat(0.1f, '.'), std::string("0.1"));
         QCOMPARE(InvariantNumber(0.1f), std::string("0.1"));
         QCOMPARE(InvariantNumber(1440.5f), std::string("1440.5"));
     }

@@ -316,7 +316,6 @@ private Q_SLOTS:
         };
         row("code 255, no gap for an empty box", 2, "255", asOpened, "", "cmdOk", "\x09\xff", "tb");
         row("code 256", 2, "256", asOpened, "", "cmdOk", "", "refused");
-        row("code letters", 0, "x", asOpened, "", "cmdOk", "", "refused");
         row("Ignore, code 0", 0, "0", IgnoreActionIndex, "", "cmdOk", QByteArray(1, '\0'), "");
         row("size 999", 0, "9", FontSizeActionIndex, "999", "cmdOk", "\x09", "999");
         row("size 1000", 0, "9", FontSizeActionIndex, "1000", "cmdOk", "", "refused");
