@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <tuple>
 
 namespace {
 
@@ -183,6 +184,74 @@ private Q_SLOTS:
         const QString boxes = job.PrintPdf("a\xc9\xcd\xbb\xb3\r\n");
         QCOMPARE(PdfFontTable(boxes).size(), 2);
         QVERIFY2(PdfText(boxes).contains(QStringLiteral("a╔═╗│")), qPrintable(PdfText(boxes)));
+    }
+
+    // Through the print job: page breaks (a leading one makes no blank sheet, one in mid-line
+    // starts the rest at the margin), bold ending with its job, and no line of a long file lost,
+    // upright (68 lines a page) and turned (47).
+    void pagesOfAJob_data()
+    {
+        QTest::addColumn<QString>("orientation");
+        QTest::addColumn<int>("perPage");
+        QTest::newRow("portrait") << "0" << 68;
+        QTest::newRow("landscape") << "1" << 47;
+    }
+    void pagesOfAJob()
+    {
+        QFETCH(QString, orientation);
+        QFETCH(int, perPage);
+        StyledJob job("Liberation Mono");
+        job.deletePrinted = true;
+        QString pdf = job.PrintPdf("\fSz\xa0mla\r\nhead\f\x1b" "Ebold second\r\nthird\f");
+        QVERIFY(!job.folder.exists("text.txt"));
+        QCOMPARE(PdfPageCount(pdf), 2);
+        for (const auto& [text, page, line] : {std::tuple{"Számla", 1, 0}, {"head", 1, 1}, {"bold", 2, 0}, {"third", 2, 1}}) {
+            const PdfWord word = FindPdfWord(pdf, QString::fromUtf8(text));
+            QVERIFY2(WordAt(word, page, Margin, Edge + 12 * line), qPrintable(DescribeWord(word)));
+        }
+        QVERIFY(PdfFonts(pdf).join(' ').contains(QStringLiteral("Bold")));
+        constexpr int lines = 1000;
+        QByteArray file;
+        for (int i = 1; i <= lines; ++i)
+            file += QStringLiteral("Line%1 of the file\r\n").arg(i, 4, 10, QLatin1Char('0')).toLatin1();
+        QVERIFY(job.Print(file, orientation.toStdString()));
+        pdf = job.LastPdf();
+        QVERIFY(!PdfFonts(pdf).join(' ').contains(QStringLiteral("Bold")));
+        QCOMPARE(PdfPageCount(pdf), (lines + perPage - 1) / perPage);
+        QList<PdfWord> numbered;
+        for (const PdfWord& word : PdfWords(pdf))
+            if (word.text.startsWith(QStringLiteral("Line")))
+                numbered << word;
+        QCOMPARE(numbered.size(), lines);
+        const QSizeF sheet = PdfPageSize(pdf, 1);
+        QCOMPARE(sheet.width() > sheet.height(), orientation == QStringLiteral("1"));
+        for (int i = 0; i < lines; ++i) {
+            const PdfWord& word = numbered[i];
+            QCOMPARE(word.text, QStringLiteral("Line%1").arg(i + 1, 4, 10, QLatin1Char('0')));
+            QVERIFY2(WordAt(word, i / perPage + 1, Margin, Edge + (i % perPage) * 12.0), qPrintable(DescribeWord(word)));
+            QVERIFY(word.yMax < sheet.height() - Edge);
+        }
+    }
+
+    // The logo page and the rest of its file are one document, the picture kept lossless.
+    void logoJobIsOneFile()
+    {
+        StyledJob job("Liberation Mono");
+        job.global.settings.LogoEnabled = true;
+        job.global.settings.LogoCondition = "INVOICE";
+        job.logo = QImage(64, 32, QImage::Format_RGB32);
+        for (int y = 0; y < job.logo.height(); ++y)
+            for (int x = 0; x < job.logo.width(); ++x)
+                job.logo.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y * 7) % 256, (x ^ y) * 8 % 256));
+        const QString pdf = job.PrintPdf("INVOICE 42\f\r\nsecond page\r\n");
+        QCOMPARE(PdfFilesIn(job.folder.file("PDF")).size(), 1);
+        QCOMPARE(PdfPageCount(pdf), 2);
+        QCOMPARE(FindPdfWord(pdf, QStringLiteral("INVOICE")).page, 1);
+        QCOMPARE(FindPdfWord(pdf, QStringLiteral("second")).page, 2);
+        QCOMPARE(PdfImageEncodings(pdf), QStringList{QStringLiteral("image")});
+        const QList<QImage> images = PdfImages(pdf);
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images[0].convertToFormat(QImage::Format_RGB32), job.logo);
     }
 
     // A disk that fills fails the document, wherever the write was: at the very end, or in the

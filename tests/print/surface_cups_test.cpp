@@ -1,5 +1,6 @@
 // Printing through CUPS, against a private scheduler started by the test: destinations and the
 // default, a document arriving whole at the backend, and queues that refuse, are stopped or gone.
+#include "backend_job.h"
 #include "common/errors.h"
 #include "pdf_probe.h"
 #include "private_cups.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 
 #include <cmath>
+#include <tuple>
 #include <QTest>
 
 namespace {
@@ -112,85 +114,102 @@ private Q_SLOTS:
         QCOMPARE(cups_.jobCount(QStringLiteral("Alpha")), 0);
     }
 
-    void rejectingQueueThrows()
+    // A queue that refuses the document in any way fails it with the reason, leaves no job and no
+    // temporary file, and once it takes documents again the next one holds nothing of the refused.
+    void refusedDocumentThrows_data()
     {
+        // The CUPS commands that refuse and allow again, "%1" the queue.
+        QTest::addColumn<QStringList>("block");
+        QTest::addColumn<QStringList>("unblock");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("rejecting") << QStringList{"cupsreject", "%1"} << QStringList{"cupsaccept", "%1"} << "not accepting";
+        QTest::newRow("stopped") << QStringList{"cupsdisable", "%1"} << QStringList{"cupsenable", "%1"} << "stopped";
+        // Only a user that does not exist may print: a refusal that only the job's IPP status shows.
+        QTest::newRow("user refused") << QStringList{"lpadmin", "-p", "%1", "-u", "allow:orvalin-no-such-user"}
+                                      << QStringList() << "refused the document";
+        QTest::newRow("removed") << QStringList{"lpadmin", "-x", "%1"} << QStringList() << "not available";
+    }
+    void refusedDocumentThrows()
+    {
+        QFETCH(QStringList, block);
+        QFETCH(QStringList, unblock);
+        QFETCH(QString, message);
+        const QString queue =
+            QStringLiteral("refusing-%1").arg(QString::fromLatin1(QTest::currentDataTag())).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const auto run = [&](QStringList command) {
+            command.replaceInStrings(QStringLiteral("%1"), queue);
+            return cups_.run(command.takeFirst(), command);
+        };
+        QVERIFY2(cups_.addQueue(queue), qPrintable(cups_.lastError()));
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        QVERIFY(printers->Select("Alpha"));
-        QVERIFY2(cups_.reject(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
+        QVERIFY(printers->Select(queue.toStdString()));
         printers->Current().PrintText("Refused text");
+        QVERIFY2(run(block), qPrintable(cups_.lastError()));
         try {
             printers->Current().EndDoc();
-            QFAIL("EndDoc accepted a document for a queue that rejects jobs");
+            QFAIL("EndDoc accepted a document that the queue refused");
         } catch (const OrvalinError& error) {
-            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("not accepting")), error.what());
+            QVERIFY2(QString::fromStdString(error.what()).contains(message), error.what());
         }
-        QCOMPARE(cups_.jobCount(QStringLiteral("Alpha")), 0);
+        QCOMPARE(printers->Current().CurrentX(), 0.0);
         QCOMPARE(TemporaryFiles(), QStringList());
-
-        // Once the queue accepts again, the next document is new: nothing of the refused one.
-        QVERIFY2(cups_.accept(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
+        QVERIFY(cups_.savedJobs(queue).isEmpty());
+        if (block.contains(QStringLiteral("-x")))
+            QVERIFY(!printers->Select(queue.toStdString()));
+        if (unblock.isEmpty())
+            return;
+        QCOMPARE(cups_.jobCount(queue), 0);
+        QVERIFY2(run(unblock), qPrintable(cups_.lastError()));
         printers->Current().PrintText("Accepted text");
         printers->Current().EndDoc();
-        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("Alpha"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
-        const QString text = PdfText(cups_.savedJobs(QStringLiteral("Alpha")).constFirst());
-        QVERIFY(text.contains(QStringLiteral("Accepted text")));
-        QVERIFY(!text.contains(QStringLiteral("Refused")));
-        QCOMPARE(PdfPageCount(cups_.savedJobs(QStringLiteral("Alpha")).constFirst()), 1);
+        QVERIFY2(cups_.waitForSavedJobs(queue, 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        const QString saved = cups_.savedJobs(queue).constFirst();
+        QVERIFY(!PdfText(saved).contains(QStringLiteral("Refused")));
+        QCOMPARE(PdfPageCount(saved), 1);
     }
 
-    void refusedJobThrows()
+    // A spool file through the print job onto a queue whose driver declares four different
+    // unprintable margins: the engine sees the printable area, turned with the paper; text lands at
+    // the margins plus the layout's offsets, unscaled; a logo job is one job, logo page and rest.
+    void printJobOnTheQueuesPrintableArea()
     {
-        QVERIFY2(cups_.addQueue(QStringLiteral("private")), qPrintable(cups_.lastError()));
-        QVERIFY2(cups_.refuseAllUsers(QStringLiteral("private")), qPrintable(cups_.lastError()));
-        auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        QVERIFY(printers->Select("private"));
-        printers->Current().PrintText("Not for us");
-        try {
-            printers->Current().EndDoc();
-            QFAIL("EndDoc accepted a document that the scheduler refused");
-        } catch (const OrvalinError& error) {
-            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("refused the document")), error.what());
+        const QMarginsF margins(20, 30, 15, 25);
+        QVERIFY2(cups_.addQueueWithMargins(QStringLiteral("margins"), margins), qPrintable(cups_.lastError()));
+        BackEndJob job("margins", 1);
+        job.Rule("\f", "np");
+        QVERIFY(job.printers->Select("margins"));
+        Printer& printer = job.printers->Current();
+        for (const auto& [turned, width, height] : {std::tuple{false, 595 - 20 - 15, 842 - 30 - 25}, {true, 842 - 25 - 30, 595 - 20 - 15}}) {
+            printer.SetOrientation(turned ? PageOrientation::Landscape : PageOrientation::Portrait);
+            QVERIFY2(std::fabs(printer.PageWidth() - width * 20) < 5 && std::fabs(printer.PageHeight() - height * 20) < 5,
+                     qPrintable(QStringLiteral("%1 x %2").arg(printer.PageWidth()).arg(printer.PageHeight())));
         }
-        QCOMPARE(TemporaryFiles(), QStringList());
-        QVERIFY(cups_.savedJobs(QStringLiteral("private")).isEmpty());
-    }
+        QVERIFY(job.Print("First line\r\nhead\fSecond page\r\nbelow\r\n"));
+        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("margins"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        QString saved = cups_.savedJobs(QStringLiteral("margins")).constFirst();
+        const QString options = cups_.savedJobOptions(saved);
+        QVERIFY2(options.contains(QStringLiteral("print-scaling=none")), qPrintable(options));
+        QCOMPARE(PdfPageCount(saved), 2);
+        const QSizeF sheet = PdfPageSize(saved, 1);
+        QVERIFY(std::fabs(sheet.width() - 595) < 1 && std::fabs(sheet.height() - 842) < 1);
+        // 1 cm of left margin is 28.35 points; a line is 12 points.
+        const double left = margins.left() + 567 / 20.0;
+        for (const auto& [text, page, line] : {std::tuple{"First", 1, 0}, {"head", 1, 1}, {"Second", 2, 0}, {"below", 2, 1}}) {
+            const PdfWord word = FindPdfWord(saved, QString::fromUtf8(text));
+            QVERIFY2(WordAt(word, page, left, margins.top() + 12 * line), qPrintable(DescribeWord(word)));
+        }
 
-    void stoppedQueueThrows()
-    {
-        auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        QVERIFY(printers->Select("zeta"));
-        QVERIFY2(cups_.disable(QStringLiteral("zeta")), qPrintable(cups_.lastError()));
-        printers->Current().PrintText("Held back");
-        try {
-            printers->Current().EndDoc();
-            QFAIL("EndDoc accepted a document for a stopped queue");
-        } catch (const OrvalinError& error) {
-            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("stopped")), error.what());
-        }
-        QCOMPARE(cups_.jobCount(QStringLiteral("zeta")), 0);
-        QCOMPARE(printers->Current().CurrentX(), 0.0);
-        QVERIFY2(cups_.enable(QStringLiteral("zeta")), qPrintable(cups_.lastError()));
-        printers->Current().PrintText("Started again");
-        printers->Current().EndDoc();
-        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("zeta"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
-        QVERIFY(!PdfText(cups_.savedJobs(QStringLiteral("zeta")).constFirst()).contains(QStringLiteral("Held")));
-    }
-
-    void removedDestinationThrows()
-    {
-        QVERIFY2(cups_.addQueue(QStringLiteral("gone")), qPrintable(cups_.lastError()));
-        auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        QVERIFY(printers->Select("gone"));
-        printers->Current().PrintText("Nowhere to go");
-        QVERIFY2(cups_.remove(QStringLiteral("gone")), qPrintable(cups_.lastError()));
-        try {
-            printers->Current().EndDoc();
-            QFAIL("EndDoc accepted a document for a destination that is gone");
-        } catch (const OrvalinError& error) {
-            QVERIFY2(QString::fromStdString(error.what()).contains(QStringLiteral("not available")), error.what());
-        }
-        QVERIFY(!printers->Select("gone"));
-        QVERIFY(cups_.savedJobs(QStringLiteral("gone")).isEmpty());
+        job.global.settings.LogoEnabled = true;
+        job.global.settings.LogoCondition = "INVOICE";
+        job.logo = QImage(48, 24, QImage::Format_RGB32);
+        job.logo.fill(Qt::darkGreen);
+        QVERIFY(job.Print("INVOICE 7\r\nover the logo\f\r\nrest of it\r\n"));
+        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("margins"), 2, JobWaitMs), qPrintable(cups_.errorLog()));
+        QCOMPARE(cups_.jobCount(QStringLiteral("margins")), 2);
+        saved = cups_.savedJobs(QStringLiteral("margins")).constLast();
+        QCOMPARE(PdfPageCount(saved), 2);
+        QCOMPARE(FindPdfWord(saved, QStringLiteral("rest")).page, 2);
+        QCOMPARE(PdfImageCount(saved), 1);
     }
 
     // Last: the scheduler goes away while a document is open.

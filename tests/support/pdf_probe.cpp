@@ -83,15 +83,8 @@ QString PdfText(const QString& path) { return Poppler(QStringLiteral("pdftotext"
 QStringList PdfFonts(const QString& path)
 {
     QStringList fonts;
-    const QStringList lines = Poppler(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n'));
-    // Two header lines, then one font a line with its name first.
-    for (qsizetype i = 2; i < lines.size(); ++i) {
-        QString name = lines[i].section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
-        if (name.isEmpty())
-            continue;
-        name.remove(QRegularExpression(QStringLiteral("^[A-Z]{6}\\+")));
-        fonts << name;
-    }
+    for (PdfFontInfo& font : PdfFontTable(path))
+        fonts << font.name.remove(QRegularExpression(QStringLiteral("^[A-Z]{6}\\+")));
     return fonts;
 }
 
@@ -148,12 +141,9 @@ QImage PdfPageImage(const QString& path, int page, int dotsPerInch)
 
 int PdfImageCount(const QString& path)
 {
-    const QString list = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
-    if (list.isNull())
-        return -1;
-    // Two header lines, then one image a line.
-    const QStringList lines = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return static_cast<int>(std::max<qsizetype>(0, lines.size() - 2));
+    return Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path}).isNull()
+               ? -1
+               : static_cast<int>(PdfImageEncodings(path).size());
 }
 
 QStringList PdfImageEncodings(const QString& path)
@@ -161,7 +151,7 @@ QStringList PdfImageEncodings(const QString& path)
     QStringList encodings;
     const QStringList lines =
         Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    // Columns: page num type width height color comp bpc enc …
+    // Two header lines, then one image a line: page num type width height color comp bpc enc …
     for (qsizetype i = 2; i < lines.size(); ++i)
         encodings << lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts).value(8);
     return encodings;

@@ -166,12 +166,6 @@ bool PrivateCups::run(const QString& program, const QStringList& arguments)
     return true;
 }
 
-bool PrivateCups::refuseAllUsers(const QString& name)
-{
-    return run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-u"),
-                                           QStringLiteral("allow:orvalin-no-such-user")});
-}
-
 QString PrivateCups::savedJobFolder(const QString& name) const { return dir_.filePath(QStringLiteral("jobs/") + name); }
 
 bool PrivateCups::addQueue(const QString& name, bool makeDefault)
@@ -225,8 +219,6 @@ bool PrivateCups::addQueueWithMargins(const QString& name, const QMarginsF& poin
                {QStringLiteral("-p"), name, QStringLiteral("-o"), QStringLiteral("PageSize=A4")});
 }
 
-bool PrivateCups::reject(const QString& name) { return run(QStringLiteral("cupsreject"), {name}); }
-bool PrivateCups::accept(const QString& name) { return run(QStringLiteral("cupsaccept"), {name}); }
 bool PrivateCups::disable(const QString& name) { return run(QStringLiteral("cupsdisable"), {name}); }
 bool PrivateCups::enable(const QString& name) { return run(QStringLiteral("cupsenable"), {name}); }
 bool PrivateCups::remove(const QString& name) { return run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}); }

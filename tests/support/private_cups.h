@@ -44,15 +44,9 @@ public:
     // points: its jobs go through the system's PDF filter (pdftopdf), as on a real office printer,
     // and are saved like those of a raw queue.
     bool addQueueWithMargins(const QString& name, const QMarginsF& points);
-    bool reject(const QString& name);  // cupsreject
-    bool accept(const QString& name);  // cupsaccept
     bool disable(const QString& name); // cupsdisable: the queue is stopped
     bool enable(const QString& name);  // cupsenable
     bool remove(const QString& name);  // lpadmin -x
-    // The queue stays idle and accepting, but the scheduler refuses every job sent to it (only a
-    // user that does not exist may print): a refusal that only the job's own IPP status shows.
-    bool refuseAllUsers(const QString& name);
-
     QString savedJobFolder(const QString& name) const;
     // The documents the backend has finished saving, oldest job first.
     QStringList savedJobs(const QString& name) const;
