@@ -1,5 +1,4 @@
-// The program put together in process, with a recording print function: the object names, the
-// three modes, the icon's menu, the one-shot wait, the logo, and what stops the start.
+// The program put together in process with a recording print function: wiring only.
 #include "app/app.h"
 #include "common/errors.h"
 #include "platform/code_pages.h"
@@ -71,7 +70,7 @@ class AppTest : public QObject {
 private Q_SLOTS:
     void init() { MessageBox::ClearCalls(); }
 
-    void objectNames()
+    void plainWindowFirstStart()
     {
         Harness h;
         QCOMPARE(h.window().objectName(), QStringLiteral("frmMain"));
@@ -80,11 +79,6 @@ private Q_SLOTS:
             QVERIFY2(h.window().findChild<QAction*>(QString::fromLatin1(name)), name);
         QMenu* menu = h.window().findChild<QMenu*>(QStringLiteral("ppMenu"));
         QCOMPARE(menu->defaultAction()->objectName(), QStringLiteral("ppShow"));
-    }
-
-    void plainWindowFirstStart()
-    {
-        Harness h;
         h.app.Start("");
         QVERIFY(h.window().isVisible() && !h.timer()->isActive());
         QVERIFY(h.folder.exists(SettingsFileName)); // the defaults saved

@@ -1,5 +1,5 @@
-// The real executable, started from a temporary program folder: the first start's file, the three
-// modes and their exit statuses, the signals that end it, and the settings it cannot use.
+// The real executable: the first start's file, the modes and their exit statuses, the signals that
+// end it, and the settings it cannot use.
 #include "platform/fonts.h"
 #include "run_program.h"
 #include "temp_folder.h"
@@ -29,26 +29,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<int>("signal");
-        QTest::newRow("first start, tray mode, SIGTERM") << "watch" << SIGTERM;
-        QTest::newRow("plain window, SIGINT") << "" << SIGINT;
+        QTest::addColumn<bool>("linked"); // the settings file a link to a file not there yet
+        QTest::newRow("first start, tray mode, SIGTERM") << "watch" << SIGTERM << false;
+        QTest::newRow("plain window, SIGINT") << "" << SIGINT << false;
+        QTest::newRow("defaults written through a link") << "watch" << SIGTERM << true;
     }
     void signalsEndTheProgram()
     {
         QFETCH(QString, mode);
         QFETCH(int, signal);
+        QFETCH(bool, linked);
         TempFolder home;
         ProgramRun run(home.file("program"), home.path());
+        const QString settings = home.file(linked ? "elsewhere/Orvalin.ini" : "program/Orvalin.ini");
+        QVERIFY(!linked || (QDir().mkpath(home.file("elsewhere")) && QFile::link(settings, home.file("program/Orvalin.ini"))));
         run.start(mode.isEmpty() ? QStringList() : QStringList{mode});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.file("program/Orvalin.ini")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(settings), 10000);
         QTest::qWait(300);
         QVERIFY(run.running());
-        QCOMPARE(ReadFileBytes(home.file("program/Orvalin.ini")),
+        QCOMPARE(ReadFileBytes(settings),
                  "\"Orvalin PDF\"\r\n\"" + QByteArray::fromStdString(DefaultFontFamily()) + "\"\r\n10\r\n3000\r\n0.8\r\n\""
                      + home.path().toUtf8() + "/Spool/\"\r\n\"text.txt\"\r\n\"\"\r\n\"\"\r\n0\r\n0\r\n");
         ::kill(static_cast<pid_t>(run.process().processId()), signal);
         QVERIFY(run.waitForExit(10000));
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);
         QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(QFileInfo(home.file("program/Orvalin.ini")).isSymLink(), linked);
     }
 
     // What a one-shot run ends with; a lower-case absolute path and a link are files like any other.
@@ -83,8 +89,12 @@ private Q_SLOTS:
         logo.fill(Qt::blue);
         QVERIFY(logo.save(home.file("logo.bmp")));
         ProgramRun run(home.file("program"), home.path());
-        // Without a logo condition every file's head asks for the logo.
-        WriteFileBytes(home.file("program/Orvalin.ini"), SettingsWith("/nowhere/", 20, setUp == "logo" ? home.file("logo.bmp") : QString()));
+        // Without a logo condition every file's head asks for the logo. A linked settings file is
+        // read through the link and left as it is.
+        const QString settings = home.file(setUp == "missing" ? "settings.ini" : "program/Orvalin.ini");
+        const QByteArray bytes = SettingsWith("/nowhere/", 20, setUp == "logo" ? home.file("logo.bmp") : QString());
+        WriteFileBytes(settings, bytes);
+        QVERIFY(setUp != "missing" || QFile::link(settings, home.file("program/Orvalin.ini")));
         if (setUp == "unreadable")
             run.runAsNobody(); // root reads any file
         run.start({named, QStringLiteral("1")});
@@ -101,6 +111,7 @@ private Q_SLOTS:
         QVERIFY2(run.standardError().contains(said.contains("%1") ? said.arg(named) : said), qPrintable(run.standardError()));
         QCOMPARE(run.standardError().count("was not printed"), status == 0 ? 0 : 1);
         QVERIFY(QFile::exists(home.file("data/out.txt")));
+        QCOMPARE(ReadFileBytes(settings), bytes);
     }
 
     void optionsAnswerWithoutStarting_data()
@@ -127,30 +138,6 @@ private Q_SLOTS:
         QVERIFY2(run.standardOutput().contains(output), qPrintable(run.standardOutput()));
         QVERIFY2(run.standardError().contains(errors), qPrintable(run.standardError()));
         QVERIFY(!QFile::exists(home.file("program/Orvalin.ini"))); // nothing started
-    }
-
-    // Settings reached through a symbolic link are read there, and a first start writes the
-    // defaults into the link's target, keeping the link.
-    void aLinkedSettingsFileIsFollowed()
-    {
-        TempFolder home;
-        QDir().mkpath(home.file("program"));
-        QDir().mkpath(home.file("elsewhere"));
-        QVERIFY(QFile::link(home.file("elsewhere/Orvalin.ini"), home.file("program/Orvalin.ini")));
-        ProgramRun run(home.file("program"), home.path());
-        run.start({QStringLiteral("watch")});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.file("elsewhere/Orvalin.ini")), 10000);
-        run.terminate();
-        QVERIFY(run.waitForExit(10000));
-        QVERIFY(ReadFileBytes(home.file("elsewhere/Orvalin.ini")).startsWith("\"Orvalin PDF\"\r\n"));
-        // Read through the link at the next start: its interval is used, nothing is rewritten.
-        const QByteArray settings = SettingsWith("/nowhere/", 20);
-        WriteFileBytes(home.file("elsewhere/Orvalin.ini"), settings);
-        run.start({QStringLiteral("/NO/SUCH/OUT.TXT")});
-        QVERIFY(run.waitForExit(60000));
-        QCOMPARE(run.exitCode(), 3);
-        QCOMPARE(ReadFileBytes(home.file("elsewhere/Orvalin.ini")), settings);
-        QVERIFY(QFileInfo(home.file("program/Orvalin.ini")).isSymLink());
     }
 
     // A home folder whose name the settings' code page cannot hold gives a default spool folder that

@@ -1,7 +1,5 @@
-// The whole road of a spool file through the real executable: dropped into the watched folder,
-// found by the poll, printed to the built-in PDF printer or a private CUPS queue, deleted; and the
-// folders and machines that misbehave (a pausing writer, files that cannot be printed, a full disk,
-// a file-size limit, a folder it may not write, a read error, a second instance).
+// Spool files through the real executable to the built-in PDF printer or a private CUPS queue,
+// and the folders and machines that misbehave.
 #include "pdf_probe.h"
 #include "private_cups.h"
 #include "spool_desk.h"
@@ -69,9 +67,7 @@ private Q_SLOTS:
         qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + "/orvalin-no-cups.sock"));
     }
 
-    // One folder with all kinds of files: names in any case, an empty file, a planted link, a
-    // file whose line is too long, one that cannot be read, and a writer that pauses with the
-    // file open longer than the settle time.
+    // Names in any case, an empty file, a link, an overlong line, a read error, a pausing writer.
     void aFolderOfEveryKind()
     {
         Desk desk("Orvalin PDF", "*.*", 150);
@@ -188,8 +184,7 @@ private Q_SLOTS:
         desk.stop();
     }
 
-    // What the machine does wrong: each is reported once, the job stays, the program goes on and
-    // prints once the fault is mended.
+    // Each fault is reported once, the job stays, and it prints once the fault is mended.
     void faultsOfTheMachine_data()
     {
         QTest::addColumn<QString>("fault");
@@ -248,28 +243,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(Pdfs(desk.program).size(), fault == "nobody" ? 2 : 1, 30000);
         QVERIFY(PdfText(Pdfs(desk.program).last()).contains("number 0\n"));
         desk.stop();
-    }
-
-    void oneShotPrintsTheNamedFileAndKeepsIt_data()
-    {
-        QTest::addColumn<QString>("orientation");
-        QTest::newRow("portrait") << "0";
-        QTest::newRow("landscape") << "1";
-    }
-    void oneShotPrintsTheNamedFileAndKeepsIt()
-    {
-        QFETCH(QString, orientation);
-        Desk desk("Orvalin PDF", "text.txt");
-        // A relative name in capitals only; the program runs in its own folder.
-        WriteFileBytes(desk.program + "/OUT.TXT", "One shot\r\n");
-        desk.start({QStringLiteral("OUT.TXT"), orientation});
-        QVERIFY(desk.run->waitForExit(20000));
-        QCOMPARE(desk.run->exitCode(), 0);
-        QVERIFY(QFile::exists(desk.program + "/OUT.TXT"));
-        QCOMPARE(Pdfs(desk.program).size(), 1);
-        const QSizeF page = PdfPageSize(Pdfs(desk.program).first(), 1);
-        QCOMPARE(page.width() > page.height(), orientation == "1");
-        QCOMPARE(PdfText(Pdfs(desk.program).first()).trimmed(), QStringLiteral("One shot"));
     }
 
     void aStoppedQueueKeepsTheFilesUntilItIsBack()

@@ -60,14 +60,6 @@ bool ProgramRun::waitForExit(int timeoutMs)
     return done;
 }
 
-void ProgramRun::terminate() { process_->terminate(); }
-
-bool ProgramRun::running() const { return process_->state() != QProcess::NotRunning; }
-
-int ProgramRun::exitCode() const { return process_->exitCode(); }
-
-QProcess::ExitStatus ProgramRun::exitStatus() const { return process_->exitStatus(); }
-
 QString ProgramRun::standardError()
 {
     stderr_ += QString::fromLocal8Bit(process_->readAllStandardError());

@@ -26,10 +26,10 @@ public:
     void start(const QStringList& arguments);
     // Waits for the program to end; false when it is still running after timeoutMs.
     bool waitForExit(int timeoutMs);
-    void terminate(); // SIGTERM
-    bool running() const;
-    int exitCode() const;
-    QProcess::ExitStatus exitStatus() const;
+    void terminate() { process_->terminate(); } // SIGTERM
+    bool running() const { return process_->state() != QProcess::NotRunning; }
+    int exitCode() const { return process_->exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return process_->exitStatus(); }
     QString standardError();
     QString standardOutput();
     QProcess& process() { return *process_; }
@@ -39,6 +39,5 @@ private:
     QString home_;
     QProcessEnvironment env_;
     std::unique_ptr<QProcess> process_;
-    QString stderr_;
-    QString stdout_;
+    QString stderr_, stdout_;
 };

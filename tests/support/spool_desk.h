@@ -11,9 +11,8 @@
 
 #include <memory>
 
-// A file written long enough ago to count as finished.
+// Files dated back a minute, so that they count as finished.
 void WriteOldFile(const QString& path, const QByteArray& bytes);
-// Dates a file back a minute, so that it counts as finished.
 void MakeOld(const QString& path);
 
 // The PDFs the built-in printer filed for the program in programFolder, in name order.
