@@ -65,7 +65,6 @@ private Q_SLOTS:
         auto canvas = MakePageCanvas();
         QWidget* window = CanvasWindow();
         QVERIFY(window);
-        QCOMPARE(window->windowTitle(), QStringLiteral("Nyomtatási kép"));
         QVERIFY(window->findChild<QLabel*>(QStringLiteral("PIcNyom")));
         QVERIFY(!window->isVisible());
         canvas->SetSize(3000, 2000);

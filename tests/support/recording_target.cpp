@@ -2,44 +2,10 @@
 
 const char* OpName(Op op)
 {
-    switch (op) {
-    case Op::CurrentX: return "CurrentX";
-    case Op::SetCurrentX: return "SetCurrentX";
-    case Op::CurrentY: return "CurrentY";
-    case Op::SetCurrentY: return "SetCurrentY";
-    case Op::PrintText: return "PrintText";
-    case Op::PrintLineEnd: return "PrintLineEnd";
-    case Op::NewPage: return "NewPage";
-    case Op::PaintPicture: return "PaintPicture";
-    case Op::FontName: return "FontName";
-    case Op::SetFontName: return "SetFontName";
-    case Op::FontSize: return "FontSize";
-    case Op::SetFontSize: return "SetFontSize";
-    case Op::FontCharset: return "FontCharset";
-    case Op::SetFontCharset: return "SetFontCharset";
-    case Op::FontBold: return "FontBold";
-    case Op::SetFontBold: return "SetFontBold";
-    case Op::FontItalic: return "FontItalic";
-    case Op::SetFontItalic: return "SetFontItalic";
-    case Op::FontUnderline: return "FontUnderline";
-    case Op::SetFontUnderline: return "SetFontUnderline";
-    case Op::SetFontTransparent: return "SetFontTransparent";
-    case Op::DeviceName: return "DeviceName";
-    case Op::Orientation: return "Orientation";
-    case Op::SetOrientation: return "SetOrientation";
-    case Op::SetPrintQuality: return "SetPrintQuality";
-    case Op::PageWidth: return "PageWidth";
-    case Op::PageHeight: return "PageHeight";
-    case Op::EndDoc: return "EndDoc";
-    case Op::KillDoc: return "KillDoc";
-    case Op::Width: return "Width";
-    case Op::Height: return "Height";
-    case Op::SetSize: return "SetSize";
-    case Op::Cls: return "Cls";
-    case Op::DrawOnto: return "DrawOnto";
-    case Op::Show: return "Show";
-    }
-    return "?";
+#define RECORDED_OP_NAME(name) #name,
+    static const char* const names[] = {RECORDED_OPS(RECORDED_OP_NAME)};
+#undef RECORDED_OP_NAME
+    return names[static_cast<int>(op)];
 }
 
 std::vector<DrawCall> RecordingCanvas::SinceCls() const
