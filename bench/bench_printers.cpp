@@ -55,15 +55,9 @@ BenchPrinters::~BenchPrinters()
     fs::remove_all(state_->pdfFolder, ignored);
 }
 
-std::unique_ptr<PrintersCollection> BenchPrinters::MakePrinters()
-{
-    return MakeSystemPrinters(state_->pdfFolder);
-}
+std::unique_ptr<PrintersCollection> BenchPrinters::MakePrinters() { return MakeSystemPrinters(state_->pdfFolder); }
 
-std::unique_ptr<Canvas> BenchPrinters::MakeCanvas()
-{
-    return MakePageCanvas();
-}
+std::unique_ptr<Canvas> BenchPrinters::MakeCanvas() { return MakePageCanvas(); }
 
 long BenchPrinters::Pages() const
 {

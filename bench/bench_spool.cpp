@@ -35,8 +35,20 @@ void AddBenchRules(Global& global)
 void WriteBenchSpoolFile(const fs::path& path, const fs::path& plainPath, int lines)
 {
     static const char* const words[] = {
-        "sz\xa0ml\xa0", "\x82rt\x82k", "\x94sszesen", "fizet\x82si", "hat\x8bid\x8b", "\xa3j", "t\x81k\xfbr",
-        "\xb5" "FA", "\x90rt\x82k", "\xe0sszeg", "k\x94lts\x82g", "kedvezm\x82ny", "r\x82szletez\x82s",
+        "sz\xa0ml\xa0",
+        "\x82rt\x82k",
+        "\x94sszesen",
+        "fizet\x82si",
+        "hat\x8bid\x8b",
+        "\xa3j",
+        "t\x81k\xfbr",
+        "\xb5"
+        "FA",
+        "\x90rt\x82k",
+        "\xe0sszeg",
+        "k\x94lts\x82g",
+        "kedvezm\x82ny",
+        "r\x82szletez\x82s",
     };
     const CodePage& cp852 = CodePageNamed("CP852");
     std::ofstream out(path, std::ios::binary);
@@ -74,4 +86,3 @@ void WriteBenchSpoolFile(const fs::path& path, const fs::path& plainPath, int li
         plain << cp852.ToUtf8(text);
     }
 }
-

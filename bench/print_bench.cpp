@@ -260,7 +260,8 @@ int main(int argc, char** argv)
                 peaks.push_back(peak / 1024.0);
             }
             if (cups)
-                filter.push_back(Timed({"cupsfilter", "-i", "text/plain", "-m", "application/pdf", plain.string()}, {}));
+                filter.push_back(
+                    Timed({"cupsfilter", "-i", "text/plain", "-m", "application/pdf", plain.string()}, {}));
         }
         const double ours = Median(seconds);
         const double theirs = Median(filter);

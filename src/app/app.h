@@ -16,9 +16,9 @@ class App {
 public:
     // What a test may put in place of the desktop; empty members mean the real one.
     struct Seams {
-        std::filesystem::path SettingsFile;             // empty: beside the program or per user
+        std::filesystem::path SettingsFile;              // empty: beside the program or per user
         std::function<std::string()> DefaultPrinterName; // asked at a first start
-        Poller::PrintFunction Print;                    // empty: the print service
+        Poller::PrintFunction Print;                     // empty: the print service
     };
 
     explicit App(Seams seams = {});

@@ -7,9 +7,9 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <string>
 #include <limits>
 #include <locale.h>
+#include <string>
 
 namespace {
 
@@ -119,8 +119,8 @@ std::string GeneralFormatOf(Float value, char decimalSeparator)
         return "0";
     const Float magnitude = std::fabs(value);
     std::string text = (magnitude >= Float(1e15) || magnitude < Float(1e-4))
-        ? Shortest(value, std::chars_format::scientific)
-        : Shortest(value, std::chars_format::fixed);
+                           ? Shortest(value, std::chars_format::scientific)
+                           : Shortest(value, std::chars_format::fixed);
     for (char& c : text) {
         if (c == '.')
             c = decimalSeparator;

@@ -20,7 +20,7 @@ namespace {
 
 const char* const RunKeyPath = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\RUN\\";
 constexpr REGSAM KeyAccess = 0x2003F;
-constexpr DWORD TextType = REG_SZ;     // 1
+constexpr DWORD TextType = REG_SZ;      // 1
 constexpr DWORD NumberType = REG_DWORD; // 4
 
 std::string Ansi(const std::string& utf8) { return AnsiCodePage().FromUtf8(utf8); }

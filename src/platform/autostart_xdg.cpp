@@ -40,12 +40,23 @@ std::string EscapedValue(const std::string& value)
     std::string escaped;
     for (const char c : value) {
         switch (c) {
-        case '\\': escaped += "\\\\"; break;
-        case '\n': escaped += "\\n"; break;
-        case '\r': escaped += "\\r"; break;
-        case '\t': escaped += "\\t"; break;
-        case '%': escaped += "%%"; break;
-        default: escaped += c;
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '%':
+            escaped += "%%";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -85,9 +96,11 @@ std::string DesktopEntryText(const AutoStartEntry& entry)
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvalin\n"
-           "Exec=" + EscapedValue(ExecArgument(entry.Command) + " " + AutoStartModeWord) + "\n"
-           "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n";
+           "Exec="
+           + EscapedValue(ExecArgument(entry.Command) + " " + AutoStartModeWord)
+           + "\n"
+             "Terminal=false\n"
+             "X-GNOME-Autostart-enabled=true\n";
 }
 
 bool ReadAutoStartEntry(const AutoStartEntry& entry)

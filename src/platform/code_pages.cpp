@@ -70,7 +70,8 @@ CodePageNames ParseCodePageList(const std::string& text)
     static const QRegularExpression form(QStringLiteral("^\\s*(\\d{3,5})\\s*,\\s*(\\d{3,5})\\s*$"));
     const QRegularExpressionMatch match = form.match(QString::fromStdString(text));
     const std::string usage = "ORVALIN_CODEPAGES is \"" + text
-        + "\"; it must name two code pages by number, the settings file's and then the spool files', as in \"1250,852\".";
+                              + "\"; it must name two code pages by number, the settings file's and then the spool "
+                                "files', as in \"1250,852\".";
     if (!match.hasMatch())
         throw OrvalinError(usage);
     CodePageNames names{"CP" + match.captured(1).toStdString(), "CP" + match.captured(2).toStdString()};

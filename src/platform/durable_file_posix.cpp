@@ -18,10 +18,7 @@ int WriteAllBytes(int descriptor, std::string_view bytes)
     return 0;
 }
 
-int SyncFile(int descriptor)
-{
-    return ::fsync(descriptor) == 0 ? 0 : errno;
-}
+int SyncFile(int descriptor) { return ::fsync(descriptor) == 0 ? 0 : errno; }
 
 int SyncFolder(const std::filesystem::path& folder)
 {

@@ -47,7 +47,8 @@ std::string PathFromIDList(const QUrl& item)
         return {};
     const QString path = item.toLocalFile();
     if (!AnsiCanHold(path))
-        throw OrvalinError("The folder name " + path.toStdString() + " holds characters that the settings file cannot store.");
+        throw OrvalinError("The folder name " + path.toStdString()
+                           + " holds characters that the settings file cannot store.");
     return CutAtNull(ToAnsi(path));
 }
 
@@ -55,8 +56,7 @@ std::optional<std::string> BrowseFolder(QWidget* owner, const QString& prompt, c
                                         FileChooser& chooser, bool includeFiles)
 {
     const std::string start = BrowseStartFolder(initialFolder);
-    const std::optional<QUrl> item = chooser.BrowseForFolder(
-        owner, prompt, FromAnsi(start), includeFiles);
+    const std::optional<QUrl> item = chooser.BrowseForFolder(owner, prompt, FromAnsi(start), includeFiles);
     if (!item)
         return std::nullopt;
     const std::string path = PathFromIDList(*item);

@@ -2,10 +2,7 @@
 
 #include "paths.h"
 
-std::string CutAtNull(std::string_view text)
-{
-    return std::string(text.substr(0, text.find('\0')));
-}
+std::string CutAtNull(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
 namespace {
 

@@ -23,10 +23,14 @@ void Log(const QString& title, const QString& text)
 QMessageBox::StandardButton ToButton(Answer answer)
 {
     switch (answer) {
-    case Answer::Ok: return QMessageBox::Ok;
-    case Answer::Cancel: return QMessageBox::Cancel;
-    case Answer::Yes: return QMessageBox::Yes;
-    case Answer::No: return QMessageBox::No;
+    case Answer::Ok:
+        return QMessageBox::Ok;
+    case Answer::Cancel:
+        return QMessageBox::Cancel;
+    case Answer::Yes:
+        return QMessageBox::Yes;
+    case Answer::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
@@ -34,22 +38,32 @@ QMessageBox::StandardButton ToButton(Answer answer)
 Answer FromButton(int button, Answer fallback)
 {
     switch (button) {
-    case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Cancel: return Answer::Cancel;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return fallback;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return fallback;
     }
 }
 
 QMessageBox::Icon ToIcon(Icon icon)
 {
     switch (icon) {
-    case Icon::None: return QMessageBox::NoIcon;
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Warning: return QMessageBox::Warning;
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Question: return QMessageBox::Question;
+    case Icon::None:
+        return QMessageBox::NoIcon;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Question:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -58,9 +72,12 @@ QMessageBox::Icon ToIcon(Icon icon)
 Answer EscapeAnswer(Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::Ok: return Answer::Ok;
-    case Buttons::OkCancel: return Answer::Cancel;
-    case Buttons::YesNo: return Answer::No;
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::OkCancel:
+        return Answer::Cancel;
+    case Buttons::YesNo:
+        return Answer::No;
     }
     return Answer::Ok;
 }
@@ -80,14 +97,21 @@ Answer Show(QWidget* parent, const QString& title, const QString& text, Icon ico
         scripted.pop_front();
         return answer;
     }
-    if (QGuiApplication::platformName() == QLatin1String("offscreen") || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")
+        || !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return defaultAnswer;
 
     QMessageBox box(ToIcon(icon), title, text, QMessageBox::NoButton, parent);
     switch (buttons) {
-    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     }
     box.setDefaultButton(ToButton(defaultAnswer));
     return FromButton(box.exec(), EscapeAnswer(buttons));

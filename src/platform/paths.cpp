@@ -31,7 +31,8 @@ namespace {
 // Case folding as the desktop's own file names fold: per character, so "Á" matches "á".
 std::u32string Folded(std::string_view utf8)
 {
-    const QList<uint> characters = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toCaseFolded().toUcs4();
+    const QList<uint> characters =
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toCaseFolded().toUcs4();
     return std::u32string(characters.begin(), characters.end());
 }
 
@@ -68,7 +69,8 @@ bool WildcardMatch(std::string_view pattern, std::string_view name)
         return true;
     // "name.*" stands for the name with any extension or none, as on the original desktop.
     const std::u32string_view view(foldedPattern);
-    return view.size() >= 2 && view.substr(view.size() - 2) == U".*" && Match(view.substr(0, view.size() - 2), foldedName);
+    return view.size() >= 2 && view.substr(view.size() - 2) == U".*"
+           && Match(view.substr(0, view.size() - 2), foldedName);
 }
 
 std::vector<std::filesystem::path> SpoolSearch(const std::filesystem::path& folder, std::string_view pattern,

@@ -12,10 +12,7 @@ std::filesystem::path ProgramFolder()
     return std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
 }
 
-std::string ExecutableName()
-{
-    return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
-}
+std::string ExecutableName() { return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(); }
 
 namespace {
 

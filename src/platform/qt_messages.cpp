@@ -27,7 +27,4 @@ bool IsQtStartupNotice(const char* message)
     return std::strstr(message, "No such signal QPlatformNativeInterface::systemTrayWindowChanged") != nullptr;
 }
 
-void FilterQtStartupNotices()
-{
-    previousHandler = qInstallMessageHandler(FilteringHandler);
-}
+void FilterQtStartupNotices() { previousHandler = qInstallMessageHandler(FilteringHandler); }

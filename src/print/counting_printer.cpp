@@ -16,8 +16,7 @@ template class CountingSurface<Canvas>;
 
 CountingPrinter::CountingPrinter(std::string deviceName, double portraitWidth, double portraitHeight)
     : deviceName_(std::move(deviceName)), portraitWidth_(portraitWidth), portraitHeight_(portraitHeight)
-{
-}
+{}
 
 void CountingPrinter::Drawn()
 {

@@ -49,6 +49,6 @@ public:
 
     // Draws the source rectangle of a picture (in the picture's twips, 15 a pixel) into the
     // destination rectangle, scaling when the sizes differ; what falls outside is cut off.
-    virtual void PaintPicture(const QImage& picture, double x, double y, double width, double height,
-                              double sourceX, double sourceY, double sourceWidth, double sourceHeight) = 0;
+    virtual void PaintPicture(const QImage& picture, double x, double y, double width, double height, double sourceX,
+                              double sourceY, double sourceWidth, double sourceHeight) = 0;
 };

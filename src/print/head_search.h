@@ -21,7 +21,7 @@ public:
 private:
     std::vector<std::string> needles_;
     std::vector<bool> found_;
-    std::size_t keep_ = 0;  // bytes kept between pieces: a match may straddle them
+    std::size_t keep_ = 0; // bytes kept between pieces: a match may straddle them
     std::string window_;
     std::uint64_t length_ = 0;
 };

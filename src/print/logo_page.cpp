@@ -26,7 +26,4 @@ void PrepareLogoPage(const Settings& settings, Printer& printer, Canvas& canvas,
     Skipping([&] { canvas.SetFontUnderline(false); });
 }
 
-void FinishLogoPage(Canvas& canvas, Printer& printer)
-{
-    canvas.DrawOnto(printer);
-}
+void FinishLogoPage(Canvas& canvas, Printer& printer) { canvas.DrawOnto(printer); }

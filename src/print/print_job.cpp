@@ -26,7 +26,8 @@ void ChoosePrinter(const Settings& settings, PrintersCollection& printers)
 void SetUpPrinter(const Settings& settings, Printer& printer, const std::string& orientation)
 {
     Skipping([&] { printer.SetPrintQuality(PrintQuality::High); });
-    Skipping([&] { printer.SetOrientation(orientation == "0" ? PageOrientation::Portrait : PageOrientation::Landscape); });
+    Skipping(
+        [&] { printer.SetOrientation(orientation == "0" ? PageOrientation::Portrait : PageOrientation::Landscape); });
     Skipping([&] { printer.SetFontTransparent(true); });
     Skipping([&] { printer.SetFontName(settings.FontName); });
     Skipping([&] { printer.SetFontSize(settings.FontSize); });
@@ -55,8 +56,7 @@ void ReadHead(SpoolReader& reader, HeadSearch& head)
     try {
         for (int line = 0; line < HeadLines && !reader.AtEnd(); ++line)
             reader.ReadLine([&](std::string_view piece) { head.Feed(piece); });
-    } catch (const OrvalinError&) {
-    }
+    } catch (const OrvalinError&) {}
 }
 
 // Steps of the printing pass: every line through the interpreter, the logo page ended at the

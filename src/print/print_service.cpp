@@ -28,8 +28,8 @@ void PrintService::LoadLogo()
 
 bool PrintService::Print(const std::filesystem::path& path, const std::string& orientation)
 {
-    PrintJobContext context{global_.settings, global_.rules,       global_.print,         global_.startup.PollMode,
-                            Printers(),       PageCanvas(), LogoPictureOf(logo_)};
+    PrintJobContext context{global_.settings, global_.rules, global_.print,       global_.startup.PollMode,
+                            Printers(),       PageCanvas(),  LogoPictureOf(logo_)};
     return PrintJob(path, orientation, context, global_.print.JobHasLogo);
 }
 

@@ -9,6 +9,5 @@ void Skipping(Operation&& operation)
 {
     try {
         operation();
-    } catch (const OrvalinError&) {
-    }
+    } catch (const OrvalinError&) {}
 }

@@ -88,7 +88,4 @@ void SpoolReader::Rewind()
     eof_ = false;
 }
 
-bool SpoolReader::AtEnd()
-{
-    return position_ == end_ && !Fill();
-}
+bool SpoolReader::AtEnd() { return position_ == end_ && !Fill(); }

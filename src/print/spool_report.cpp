@@ -34,10 +34,7 @@ std::vector<std::uint64_t> FindInHead(const std::filesystem::path& file, std::ve
     return lines;
 }
 
-std::string Times(std::uint64_t count)
-{
-    return std::to_string(count) + (count == 1 ? " time" : " times");
-}
+std::string Times(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " time" : " times"); }
 
 void ReportHead(const std::filesystem::path& file, const std::string& orientation, const Global& global,
                 std::ostringstream& out)
@@ -54,8 +51,8 @@ void ReportHead(const std::filesystem::path& file, const std::string& orientatio
         out << "Orientation: portrait (trigger " << ByteCodes(rules.PortraitChars) << " in line "
             << found[PortraitNeedle] << ")\n";
     else
-        out << "Orientation: " << (orientation == "0" ? "portrait" : "landscape") << " (no orientation trigger in the first "
-            << HeadLines << " lines)\n";
+        out << "Orientation: " << (orientation == "0" ? "portrait" : "landscape")
+            << " (no orientation trigger in the first " << HeadLines << " lines)\n";
 
     const std::string condition = "condition \"" + AnsiCodePage().ToUtf8(settings.LogoCondition) + "\"";
     if (TrimBlanks(settings.LogoFile).empty())

@@ -17,10 +17,7 @@ void ThrowOverlongLine(std::uint64_t length)
                         + std::to_string(MaxRestLength) + " characters that can be printed in one line");
 }
 
-double LineHeight(std::int16_t linesPerInch)
-{
-    return linesPerInch > 0 ? 1440.0 / linesPerInch : TwipsPerCm;
-}
+double LineHeight(std::int16_t linesPerInch) { return linesPerInch > 0 ? 1440.0 / linesPerInch : TwipsPerCm; }
 
 TextInterpreter::TextInterpreter(const Settings& settings, const Rules& rules, PrintEngineState& state,
                                  Printer& printer, Canvas& canvas, bool jobHasLogo)
@@ -72,10 +69,7 @@ TextInterpreter::CompiledRule TextInterpreter::Compile(const ControlChar& rule, 
     return compiled;
 }
 
-bool TextInterpreter::LogoPageOpen() const
-{
-    return jobHasLogo_ && state_.PageCounter == 1;
-}
+bool TextInterpreter::LogoPageOpen() const { return jobHasLogo_ && state_.PageCounter == 1; }
 
 void TextInterpreter::EndLogoPage()
 {
@@ -176,10 +170,7 @@ void TextInterpreter::PrintText(std::string_view text)
     Target().PrintText(scratch_);
 }
 
-double TextInterpreter::ScriptShift() const
-{
-    return LineHeight(state_.LinesPerInch) / 2.0;
-}
+double TextInterpreter::ScriptShift() const { return LineHeight(state_.LinesPerInch) / 2.0; }
 
 void TextInterpreter::CarryOut(const CompiledRule& rule)
 {

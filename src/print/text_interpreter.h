@@ -62,8 +62,8 @@ private:
     struct CompiledRule {
         std::string trigger;
         ActionKind action = ActionKind::Ignore; // a code the table does not hold does nothing
-        double value = 0; // the selector of a line-height action, the points of a font size
-        std::size_t index = 0; // the rule's place in ControlChars
+        double value = 0;                       // the selector of a line-height action, the points of a font size
+        std::size_t index = 0;                  // the rule's place in ControlChars
     };
     static CompiledRule Compile(const ControlChar& rule, const ActionTableType& table);
 

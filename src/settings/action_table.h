@@ -8,8 +8,22 @@
 
 // What a rule's action does when its trigger is met.
 enum class ActionKind : std::uint8_t {
-    FontSize, PageBreak, Tab, BeginBold, EndBold, BeginItalic, EndItalic, BeginUnderline, EndUnderline,
-    BeginSuperscript, EndSuperscript, BeginSubscript, EndSubscript, LineHeight, Orientation, Ignore
+    FontSize,
+    PageBreak,
+    Tab,
+    BeginBold,
+    EndBold,
+    BeginItalic,
+    EndItalic,
+    BeginUnderline,
+    EndUnderline,
+    BeginSuperscript,
+    EndSuperscript,
+    BeginSubscript,
+    EndSubscript,
+    LineHeight,
+    Orientation,
+    Ignore
 };
 
 struct ActionEntry {

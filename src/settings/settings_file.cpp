@@ -17,8 +17,9 @@
 
 namespace {
 
-const char* const ValueNames[] = {"PrinterName", "FontName", "FontSize", "PollInterval", "LeftMargin", "SpoolFolder",
-                                  "SpoolFileName", "LogoFile", "LogoCondition", "LogoX", "LogoY"};
+const char* const ValueNames[] = {"PrinterName",   "FontName",    "FontSize",      "PollInterval",
+                                  "LeftMargin",    "SpoolFolder", "SpoolFileName", "LogoFile",
+                                  "LogoCondition", "LogoX",       "LogoY"};
 constexpr std::size_t ValueCount = 11;
 
 QString QPath(const std::filesystem::path& path) { return QString::fromStdString(path.string()); }

@@ -33,14 +33,10 @@ public:
     }
 
     // The first position at or after from whose length exceeds length; 0 when there is none.
-    std::size_t FirstLongerFrom(std::size_t from, std::size_t length) const
-    {
-        return Find(1, 0, size_, from, length);
-    }
+    std::size_t FirstLongerFrom(std::size_t from, std::size_t length) const { return Find(1, 0, size_, from, length); }
 
 private:
-    std::size_t Find(std::size_t node, std::size_t begin, std::size_t end, std::size_t from,
-                     std::size_t length) const
+    std::size_t Find(std::size_t node, std::size_t begin, std::size_t end, std::size_t from, std::size_t length) const
     {
         if (end <= from || max_[node] <= length)
             return 0;

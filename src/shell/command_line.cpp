@@ -20,8 +20,8 @@ StartupValues ParseCommandLine(std::string_view commandLine)
     // whatever its letters: Linux paths are mostly lower case.
     values.PollMode = !cmdFile.contains(QLatin1Char('/')) && cmdFile.toUpper() != cmdFile;
     values.CmdOrientation = (orientation == QLatin1String("0") || orientation == QLatin1String("1"))
-        ? orientation.toStdString()
-        : std::string("0");
+                                ? orientation.toStdString()
+                                : std::string("0");
     values.CmdLine = ToAnsi(cmdLine);
     values.CmdFile = ToAnsi(cmdFile);
     const QByteArray utf8 = cmdFile.toUtf8();

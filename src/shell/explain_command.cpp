@@ -57,8 +57,8 @@ int ExplainCommand(const std::string& file)
         CountingPrinter printer = CountingPrinterFor(global.settings);
         // Written only once whole, so that a file that cannot be read leaves standard output empty.
         const std::string report = "Settings: " + global.SettingsFile.string() + "\n"
-            + "Printer: " + printer.DeviceName() + " (pages are counted on its paper)\n"
-            + ExplainSpoolFile(std::filesystem::path(file), "0", global, printer);
+                                   + "Printer: " + printer.DeviceName() + " (pages are counted on its paper)\n"
+                                   + ExplainSpoolFile(std::filesystem::path(file), "0", global, printer);
         std::fwrite(report.data(), 1, report.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     } catch (const std::exception& e) {

@@ -27,6 +27,7 @@ void DropOwnFiles(const std::filesystem::path& folder, std::vector<std::filesyst
     for (const std::filesystem::path& own : ownFiles) {
         const std::filesystem::path resolved = Resolved(own);
         if (resolved.parent_path() == where)
-            std::erase_if(files, [&](const std::filesystem::path& file) { return file.filename() == resolved.filename(); });
+            std::erase_if(files,
+                          [&](const std::filesystem::path& file) { return file.filename() == resolved.filename(); });
     }
 }

@@ -106,8 +106,9 @@ bool PrintIfNotEmpty(const std::filesystem::path& path, const StartupValues& sta
     }
     if (env.OpenForWriting(path)) {
         if (age >= HeldOpenReportTime)
-            Remember(path, *file, Setback::HeldOpen, "The file " + Shown(path) +
-                     " is still open for writing by another program; it is printed once that program closes it.",
+            Remember(path, *file, Setback::HeldOpen,
+                     "The file " + Shown(path)
+                         + " is still open for writing by another program; it is printed once that program closes it.",
                      state, env.Report);
         return true;
     }
@@ -140,11 +141,12 @@ bool PrintIfNotEmpty(const std::filesystem::path& path, const StartupValues& sta
     std::optional<SpoolFileState> after;
     try {
         after = env.Stat(path);
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     if (after && *after == *file)
-        Remember(path, *file, Setback::Undeletable, "The file " + Shown(path) +
-                 " has been printed but cannot be deleted; it is left in the folder and printed again only once it changes.",
+        Remember(path, *file, Setback::Undeletable,
+                 "The file " + Shown(path)
+                     + " has been printed but cannot be deleted; it is left in the folder and printed again only once "
+                       "it changes.",
                  state, env.ShowError);
     return true;
 }

@@ -36,8 +36,8 @@ struct RememberedFile {
 };
 
 struct PollState {
-    std::int16_t Ticks = 0;  // counted at every tick; stays at its maximum instead of overflowing
-    bool PrintDone = false;  // result of the latest print started by a tick
+    std::int16_t Ticks = 0; // counted at every tick; stays at its maximum instead of overflowing
+    bool PrintDone = false; // result of the latest print started by a tick
     // When the earliest file that the latest tick left because it was still being written will
     // have settled; the window looks again then instead of a whole interval later.
     std::optional<std::chrono::system_clock::time_point> NextSettle;

@@ -26,8 +26,8 @@ std::optional<SpoolFileState> StatFile(const std::filesystem::path& path)
         return std::nullopt;
     SpoolFileState state;
     state.Size = static_cast<std::uint64_t>(status->Size);
-    state.Modified = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
+    state.Modified =
+        std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
             std::chrono::seconds(status->ModifiedSeconds) + std::chrono::nanoseconds(status->ModifiedNanoseconds)));
     return state;
 }
@@ -151,7 +151,8 @@ void Poller::OnPollTimer()
     // A file still being written is looked at again as soon as it has settled, not a whole
     // interval later.
     if (state_.NextSettle && Timer->isActive()) {
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*state_.NextSettle - std::chrono::system_clock::now());
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(*state_.NextSettle - std::chrono::system_clock::now());
         const int ms = static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count())) + 50;
         if (ms < Timer->remainingTime())
             settleTimer_->start(ms);

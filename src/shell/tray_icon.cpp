@@ -15,11 +15,14 @@ void TrayIcon::AddTrayIcon(const QString& tip)
     icon_->setToolTip(tip_);
     // Queued: the popup's nested event loop must not run inside the icon's own mouse handler,
     // whose widget is gone once "Kilépés" has removed the icon.
-    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // Trigger is the left button, Context the right one; double and middle clicks do nothing.
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
-            Q_EMIT MenuWanted();
-    }, Qt::QueuedConnection);
+    connect(
+        icon_, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            // Trigger is the left button, Context the right one; double and middle clicks do nothing.
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                Q_EMIT MenuWanted();
+        },
+        Qt::QueuedConnection);
     icon_->show();
 }
 

@@ -4,7 +4,6 @@
 
 QString TrayTipText(const std::string& folder, const std::string& fileName)
 {
-    const QString tip = QStringLiteral("Orvalinó (") + FromAnsi(folder + fileName)
-        + QLatin1Char(')');
+    const QString tip = QStringLiteral("Orvalinó (") + FromAnsi(folder + fileName) + QLatin1Char(')');
     return tip.left(TrayTipMaxCharacters);
 }

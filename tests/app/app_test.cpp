@@ -10,8 +10,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QDateTime>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -245,8 +245,8 @@ private Q_SLOTS:
         QTest::newRow("one code page") << "1250" << good << "must name two code pages";
         QTest::newRow("code page names") << "latin2,cp852" << good << "must name two code pages";
         QTest::newRow("unknown code page") << "1250,99999" << good << "does not know the code page 99999";
-        QTest::newRow("unreadable settings") << "" << QByteArray(good).replace("\r\n10\r\n", "\r\nten\r\n")
-                                             << "line 3 (FontSize)";
+        QTest::newRow("unreadable settings")
+            << "" << QByteArray(good).replace("\r\n10\r\n", "\r\nten\r\n") << "line 3 (FontSize)";
     }
     void whatStopsTheStart()
     {

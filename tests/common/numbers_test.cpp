@@ -101,13 +101,13 @@ private Q_SLOTS:
 
     void formats()
     {
-        const std::tuple<double, char, const char*> general[] = {
-            {0.8, ',', "0,8"}, {0.8, '.', "0.8"}, {3000.0, ',', "3000"}, {0.0, ',', "0"}, {-1.25, ',', "-1,25"},
-            {1e20, '.', "1E+20"}};
+        const std::tuple<double, char, const char*> general[] = {{0.8, ',', "0,8"},     {0.8, '.', "0.8"},
+                                                                 {3000.0, ',', "3000"}, {0.0, ',', "0"},
+                                                                 {-1.25, ',', "-1,25"}, {1e20, '.', "1E+20"}};
         for (const auto& [value, separator, text] : general)
             QCOMPARE(GeneralFormat(value, separator), std::string(text));
-        const std::pair<double, const char*> invariant[] = {{0.8, "0.8"}, {0.0, "0"}, {-0.0, "0"}, {3000.0, "3000"},
-                                                            {1e20, "100000000000000000000"}};
+        const std::pair<double, const char*> invariant[] = {
+            {0.8, "0.8"}, {0.0, "0"}, {-0.0, "0"}, {3000.0, "3000"}, {1e20, "100000000000000000000"}};
         for (const auto& [value, text] : invariant)
             QCOMPARE(InvariantNumber(value), std::string(text));
         // A single-precision logo position prints as typed, not as its double.

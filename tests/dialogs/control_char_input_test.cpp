@@ -17,11 +17,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<int>("value"); // -1: refused
-        const std::pair<const char*, int> period[] = {
-            {"0", 0}, {"255", 255}, {" 27 ", 27}, {"-0", 0}, {"2.5", 2} /* half to even */, {"3.5", 4}, {".5", 0},
-            {"2e2", 200}, {"2.6", 3}, {"2,5", -1}, {"", -1}, {"   ", -1}, {"-", -1}, {"-1", -1}, {"+", -1}, {"256", -1},
-            {"300", -1}, {"255.5", -1} /* rounds to 256 */, {"1e5", -1} /* past 16 bits */, {"9e9", -1},
-            {"1e999", -1} /* past a double */, {"12a", -1}, {"1a", -1}, {"ab", -1}, {"1 2", -1}};
+        const std::pair<const char*, int> period[] = {{"0", 0},
+                                                      {"255", 255},
+                                                      {" 27 ", 27},
+                                                      {"-0", 0},
+                                                      {"2.5", 2} /* half to even */,
+                                                      {"3.5", 4},
+                                                      {".5", 0},
+                                                      {"2e2", 200},
+                                                      {"2.6", 3},
+                                                      {"2,5", -1},
+                                                      {"", -1},
+                                                      {"   ", -1},
+                                                      {"-", -1},
+                                                      {"-1", -1},
+                                                      {"+", -1},
+                                                      {"256", -1},
+                                                      {"300", -1},
+                                                      {"255.5", -1} /* rounds to 256 */,
+                                                      {"1e5", -1} /* past 16 bits */,
+                                                      {"9e9", -1},
+                                                      {"1e999", -1} /* past a double */,
+                                                      {"12a", -1},
+                                                      {"1a", -1},
+                                                      {"ab", -1},
+                                                      {"1 2", -1}};
         for (const auto& [text, value] : period)
             QTest::newRow(*text ? text : "empty") << QString::fromLatin1(text) << QChar('.') << value;
         // With a comma locale both marks pass the numeric test; the value reads only the period.
@@ -44,9 +64,14 @@ private Q_SLOTS:
 
     void leadingInt16Bounds()
     {
-        const std::pair<const char*, std::optional<int>> rows[] = {
-            {"32767", 32767}, {"-32768", -32768}, {"32768", std::nullopt}, {"99999", std::nullopt},
-            {"-32769", std::nullopt}, {"1e400", std::nullopt}, {"abc", 0}, {"12abc", 12}};
+        const std::pair<const char*, std::optional<int>> rows[] = {{"32767", 32767},
+                                                                   {"-32768", -32768},
+                                                                   {"32768", std::nullopt},
+                                                                   {"99999", std::nullopt},
+                                                                   {"-32769", std::nullopt},
+                                                                   {"1e400", std::nullopt},
+                                                                   {"abc", 0},
+                                                                   {"12abc", 12}};
         for (const auto& [text, value] : rows)
             QCOMPARE(LeadingInt16(text), value);
     }
@@ -59,12 +84,30 @@ private Q_SLOTS:
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<QString>("code"); // empty: refused
         const std::tuple<const char*, char, const char*> rows[] = {
-            {"1", '.', "1"}, {"999", '.', "999"} /* the largest that fits */, {"12abc", '.', "12"} /* no numeric test */,
-            {"12.0", '.', "12"}, {"012", '.', "12"}, {"1e2", '.', "100"}, {"10,7", '.', "10"} /* comma: no decimal */,
-            {"10,0", ',', "10"}, {"1000", '.', ""}, {"2160", '.', ""}, {"12.5", '.', ""},
-            {"7.5", '.', ""} /* fits three characters but is no whole size */, {"12,5", ',', ""}, {"12.5", ',', ""},
-            {"0.6", '.', ""}, {"0", '.', ""}, {"", '.', ""}, {"99999", '.', ""} /* 16-bit overflow */, {"1e999", '.', ""},
-            {"-5", '.', ""}, {"-", '.', ""}, {"   ", '.', ""}, {"  9", '.', "9"}, {"0.4", '.', ""} /* rounds to 0 */,
+            {"1", '.', "1"},
+            {"999", '.', "999"} /* the largest that fits */,
+            {"12abc", '.', "12"} /* no numeric test */,
+            {"12.0", '.', "12"},
+            {"012", '.', "12"},
+            {"1e2", '.', "100"},
+            {"10,7", '.', "10"} /* comma: no decimal */,
+            {"10,0", ',', "10"},
+            {"1000", '.', ""},
+            {"2160", '.', ""},
+            {"12.5", '.', ""},
+            {"7.5", '.', ""} /* fits three characters but is no whole size */,
+            {"12,5", ',', ""},
+            {"12.5", ',', ""},
+            {"0.6", '.', ""},
+            {"0", '.', ""},
+            {"", '.', ""},
+            {"99999", '.', ""} /* 16-bit overflow */,
+            {"1e999", '.', ""},
+            {"-5", '.', ""},
+            {"-", '.', ""},
+            {"   ", '.', ""},
+            {"  9", '.', "9"},
+            {"0.4", '.', ""} /* rounds to 0 */,
             {"32768", '.', ""} /* just past 16 bits */};
         for (const auto& [text, separator, code] : rows)
             QTest::addRow("'%s' with %c", text, separator) << QString::fromLatin1(text) << QChar(separator) << code;
@@ -83,10 +126,18 @@ private Q_SLOTS:
         const ActionTableType table = BuildActionTable();
         // "0" is numeric, so it is a font size, not entry 0 by its Code; another letter case finds
         // the entry the printer reads it as; a code the table does not hold selects nothing.
-        const std::tuple<const char*, char, int> rows[] = {
-            {"", '.', IgnoreActionIndex}, {"np", '.', 1}, {"ol", '.', 20}, {"op", '.', 19}, {"12", '.', FontSizeActionIndex},
-            {"7,5", ',', FontSizeActionIndex}, {"0", '.', FontSizeActionIndex}, {"NP", '.', 1}, {"Ol", '.', 20},
-            {"7,5", '.', -1}, {"np ", '.', -1}, {"zz", '.', -1}};
+        const std::tuple<const char*, char, int> rows[] = {{"", '.', IgnoreActionIndex},
+                                                           {"np", '.', 1},
+                                                           {"ol", '.', 20},
+                                                           {"op", '.', 19},
+                                                           {"12", '.', FontSizeActionIndex},
+                                                           {"7,5", ',', FontSizeActionIndex},
+                                                           {"0", '.', FontSizeActionIndex},
+                                                           {"NP", '.', 1},
+                                                           {"Ol", '.', 20},
+                                                           {"7,5", '.', -1},
+                                                           {"np ", '.', -1},
+                                                           {"zz", '.', -1}};
         for (const auto& [code, separator, index] : rows)
             QCOMPARE(PreselectedAction(table, code, separator), index);
 
@@ -113,14 +164,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("code"); // "refused": no rule
         const int size = FontSizeActionIndex;
         const std::tuple<const char*, const char*, const char*, int, const char*, const char*, const char*> rows[] = {
-            {"two codes, a gap", "27,,,,,69", "", 3, "", "\x1b\x45", "bb"}, {"size empty", "27", "", size, "", "", "refused"},
-            {"size 12abc", "27", "", size, "12abc", "\x1b", "12"}, {"letters", "27,,,,,,,,,x", "", 3, "", "", "refused"},
-            {"nothing selected", "27", "", -1, "", "", "refused"}, {"outside the table", "27", "", 22, "", "", "refused"},
+            {"two codes, a gap", "27,,,,,69", "", 3, "", "\x1b\x45", "bb"},
+            {"size empty", "27", "", size, "", "", "refused"},
+            {"size 12abc", "27", "", size, "12abc", "\x1b", "12"},
+            {"letters", "27,,,,,,,,,x", "", 3, "", "", "refused"},
+            {"nothing selected", "27", "", -1, "", "", "refused"},
+            {"outside the table", "27", "", 22, "", "", "refused"},
             {"Ignore, no codes", "", "", IgnoreActionIndex, "", "", ""},
-            {"unknown, nothing chosen", "7", "zz", -1, "", "\x07", "zz"}, {"unknown, a choice made", "7", "zz", 2, "", "\x07", "tb"},
-            {"other case, entry kept", "7", "NP", 1, "", "\x07", "NP"}, {"other case, another entry", "7", "NP", 3, "", "\x07", "bb"},
-            {"exact", "7", "np", 1, "", "\x07", "np"}, {"known code, nothing selected", "7", "np", -1, "", "", "refused"},
-            {"new rule, Ignore", "7", "", IgnoreActionIndex, "", "\x07", ""}, {"size, another entry", "7", "12", 4, "", "\x07", "eb"}};
+            {"unknown, nothing chosen", "7", "zz", -1, "", "\x07", "zz"},
+            {"unknown, a choice made", "7", "zz", 2, "", "\x07", "tb"},
+            {"other case, entry kept", "7", "NP", 1, "", "\x07", "NP"},
+            {"other case, another entry", "7", "NP", 3, "", "\x07", "bb"},
+            {"exact", "7", "np", 1, "", "\x07", "np"},
+            {"known code, nothing selected", "7", "np", -1, "", "", "refused"},
+            {"new rule, Ignore", "7", "", IgnoreActionIndex, "", "\x07", ""},
+            {"size, another entry", "7", "12", 4, "", "\x07", "eb"}};
         for (const auto& [name, boxes, opened, action, sizeText, trigger, code] : rows)
             QTest::newRow(name) << boxes << opened << action << sizeText << QByteArray(trigger) << code;
     }
@@ -140,7 +198,8 @@ private Q_SLOTS:
         form.ActionIndex = action;
         form.FontSizeText = size.toStdString();
         const ControlChar rule{trigger.toStdString(), code.toStdString()};
-        QCOMPARE(BuildControlChar(form, BuildActionTable(), '.'), code == "refused" ? std::nullopt : std::optional(rule));
+        QCOMPARE(BuildControlChar(form, BuildActionTable(), '.'),
+                 code == "refused" ? std::nullopt : std::optional(rule));
     }
 
     // How a rule reads in the settings dialog's list: codes, a tab, the action.

@@ -32,8 +32,14 @@ void WhenEditorOpens(QObject* context, const char* button, std::function<void(fr
 
 QComboBox* Action(frmControlChar& dialog) { return Control<QComboBox>(dialog, "selAction"); }
 QComboBox* Size(frmControlChar& dialog) { return Control<QComboBox>(dialog, "selFontSize"); }
-QLineEdit* Box(frmControlChar& dialog, int i) { return dialog.findChild<QLineEdit*>(QStringLiteral("codASCII%1").arg(i)); }
-void Click(frmControlChar& dialog, const char* button) { QTest::mouseClick(Control<QPushButton>(dialog, button), Qt::LeftButton); }
+QLineEdit* Box(frmControlChar& dialog, int i)
+{
+    return dialog.findChild<QLineEdit*>(QStringLiteral("codASCII%1").arg(i));
+}
+void Click(frmControlChar& dialog, const char* button)
+{
+    QTest::mouseClick(Control<QPushButton>(dialog, button), Qt::LeftButton);
+}
 
 // Shows the editor for a rule the way the caller does: the properties first, then the showing.
 void Open(frmControlChar& dialog, const std::string& code, const std::string& action)
@@ -113,11 +119,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("popup");
         const QString full = QStringLiteral("ppMenuSettings: ppAdd+ ppEdit+ ppDelete+");
-        QTest::newRow("right button, no rules") << 0 << "right" << "ppMenuSettings: ppAdd+ ppEdit- ppDelete-";
+        QTest::newRow("right button, no rules") << 0 << "right"
+                                                << "ppMenuSettings: ppAdd+ ppEdit- ppDelete-";
         QTest::newRow("right button") << 2 << "right" << full;
         QTest::newRow("Menu") << 2 << "Menu" << full;
         QTest::newRow("Shift+F10") << 2 << "Shift+F10" << full;
-        QTest::newRow("F10") << 2 << "F10" << ""; // no menu
+        QTest::newRow("F10") << 2 << "F10"
+                             << ""; // no menu
     }
     void popup()
     {
@@ -352,7 +360,8 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), how == "cmdOk" && !refused ? int(QDialog::Accepted) : int(QDialog::Rejected));
         QCOMPARE(QByteArray::fromStdString(dialog.tmpCode), refused ? QByteArray("\x09") : trigger);
         QCOMPARE(QString::fromStdString(dialog.tmpAction), refused ? QStringLiteral("tb") : stored);
-        const QString notSaved = "HIBA !!!\r\n\r\nEgy vagy több megadott érték nem megengedett. A változtatás nem mentödött.";
+        const QString notSaved =
+            "HIBA !!!\r\n\r\nEgy vagy több megadott érték nem megengedett. A változtatás nem mentödött.";
         QCOMPARE(Messages(), refused ? QStringList{notSaved} : QStringList());
         Box(dialog, box)->setText("8"); // corrected, the same showing is accepted
         Size(dialog)->setEditText("14");

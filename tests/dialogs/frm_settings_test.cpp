@@ -52,9 +52,10 @@ private Q_SLOTS:
         QCOMPARE(dialog->objectName(), QStringLiteral("frmSettings"));
         for (const char* name : {"frm0", "frm1", "frm2", "frm3", "lblPath", "ppAdd", "ppEdit", "ppDelete"})
             Control<QObject>(*dialog, name);
-        const QStringList expected{"selPrinter", "selFont",     "selFontSize",   "selFileName", "selPath",
-                                   "lstControlChar", "selInterval", "selLeftMargin", "AutoStart",   "cmdOk",
-                                   "cmdCancel",  "TxtLogoFile", "CMDLogo",       "TxtLogoFelt", "TxtKepX", "TxtKepY"};
+        const QStringList expected{"selPrinter", "selFont",        "selFontSize", "selFileName",
+                                   "selPath",    "lstControlChar", "selInterval", "selLeftMargin",
+                                   "AutoStart",  "cmdOk",          "cmdCancel",   "TxtLogoFile",
+                                   "CMDLogo",    "TxtLogoFelt",    "TxtKepX",     "TxtKepY"};
         QStringList seen;
         QWidget* w = Control(*dialog, "selPrinter");
         for (int step = 0; step < 200 && seen.size() < expected.size(); ++step, w = w->nextInFocusChain()) {
@@ -101,9 +102,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("hungarian");
         QTest::addColumn<int>("warnings");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("interval 12ab") << "selInterval" << "12ab" << false << 3 << "12ab"; // "", "12a", "12ab"
-        QTest::newRow("interval six digits") << "selInterval" << "123456" << false << 1 << "12345";
-        QTest::newRow("margin 0,5 Hungarian") << "selLeftMargin" << "0,5" << true << 1 << "0,5";
+        QTest::newRow("interval 12ab") << "selInterval"
+                                       << "12ab" << false << 3 << "12ab"; // "", "12a", "12ab"
+        QTest::newRow("interval six digits") << "selInterval"
+                                             << "123456" << false << 1 << "12345";
+        QTest::newRow("margin 0,5 Hungarian") << "selLeftMargin"
+                                              << "0,5" << true << 1 << "0,5";
     }
     void typingWarns()
     {
@@ -216,10 +220,9 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
         Control<QComboBox>(*dialog, "selPrinter")->setCurrentIndex(2);
         Control<QComboBox>(*dialog, "selFont")->setCurrentIndex(3);
-        const std::pair<const char*, const char*> typed[] = {{"selFontSize", "14"}, {"selInterval", "2500"},
-                                                             {"selLeftMargin", "0,5"}, {"selFileName", "new.txt"},
-                                                             {"TxtLogoFile", "/logo.gif"}, {"TxtLogoFelt", "SZ"},
-                                                             {"TxtKepX", "12"}, {"TxtKepY", "2,5"}};
+        const std::pair<const char*, const char*> typed[] = {
+            {"selFontSize", "14"},        {"selInterval", "2500"}, {"selLeftMargin", "0,5"}, {"selFileName", "new.txt"},
+            {"TxtLogoFile", "/logo.gif"}, {"TxtLogoFelt", "SZ"},   {"TxtKepX", "12"},        {"TxtKepY", "2,5"}};
         for (const auto& [field, text] : typed)
             Retype(Edit(*dialog, field), text);
         Control<QCheckBox>(*dialog, "AutoStart")->click();
@@ -284,13 +287,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("file name") << "selFileName" << "saved";
-        QTest::newRow("size box") << "selFontSize" << "saved";
-        QTest::newRow("check box") << "AutoStart" << "saved";
-        QTest::newRow("Rendben") << "cmdOk" << "saved";
-        QTest::newRow("Mégsem") << "cmdCancel" << "cancelled";
-        QTest::newRow("folder ...") << "selPath" << "folder chooser";
-        QTest::newRow("logo ...") << "CMDLogo" << "picture chooser";
+        QTest::newRow("file name") << "selFileName"
+                                   << "saved";
+        QTest::newRow("size box") << "selFontSize"
+                                  << "saved";
+        QTest::newRow("check box") << "AutoStart"
+                                   << "saved";
+        QTest::newRow("Rendben") << "cmdOk"
+                                 << "saved";
+        QTest::newRow("Mégsem") << "cmdCancel"
+                                << "cancelled";
+        QTest::newRow("folder ...") << "selPath"
+                                    << "folder chooser";
+        QTest::newRow("logo ...") << "CMDLogo"
+                                  << "picture chooser";
     }
     void enterPressesTheFocusedButton()
     {
@@ -304,10 +314,11 @@ private Q_SLOTS:
         Retype(Edit(*dialog, "selFileName"), "enter.txt");
         Control(*dialog, focus)->setFocus(Qt::TabFocusReason);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        const QString happened = rig.chooser->folderCalls ? "folder chooser"
-                                 : rig.chooser->fileCalls ? "picture chooser"
-                                 : dialog->isVisible()    ? "nothing"
-                                 : dialog->result() == QDialog::Accepted ? "saved" : "cancelled";
+        const QString happened = rig.chooser->folderCalls                ? "folder chooser"
+                                 : rig.chooser->fileCalls                ? "picture chooser"
+                                 : dialog->isVisible()                   ? "nothing"
+                                 : dialog->result() == QDialog::Accepted ? "saved"
+                                                                         : "cancelled";
         QCOMPARE(happened, outcome);
         QCOMPARE(rig.chooser->folderCalls + rig.chooser->fileCalls + !dialog->isVisible(), 1);
         QCOMPARE(rig.settingsBytes() == before, outcome != "saved");
@@ -342,10 +353,12 @@ private Q_SLOTS:
         }
         Press(*dialog, "cmdOk");
         QVERIFY(!root || how == "gone" || ::seteuid(0) == 0);
-        QFile::setPermissions(rig.program.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(rig.program.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QCOMPARE(Messages().size(), 1);
         const QString text = Messages().front();
-        QVERIFY2(text.startsWith(QStringLiteral("HIBA !!!\r\n\r\nA beállításokat nem sikerült menteni")), qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("HIBA !!!\r\n\r\nA beállításokat nem sikerült menteni")),
+                 qPrintable(text));
         QVERIFY2(text.contains(QString::fromStdString(rig.global.SettingsFile.string())), qPrintable(text));
         QCOMPARE(rig.settingsBytes(), old);
         QCOMPARE(QDir(rig.program.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Orvalin.ini"});

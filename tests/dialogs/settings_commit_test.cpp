@@ -11,10 +11,14 @@ namespace {
 
 SettingsForm AcceptableForm()
 {
-    return SettingsForm{"Laser", "Courier New", "12", "text.txt", "/spool/", "3000", "0.8", "/logo.bmp", "LOGO", "100", "200"};
+    return SettingsForm{"Laser", "Courier New", "12",   "text.txt", "/spool/", "3000",
+                        "0.8",   "/logo.bmp",   "LOGO", "100",      "200"};
 }
 
-Settings PreviousSettings() { return Settings{"Old", "Old Font", 9, 1500, 1.25, "/old/", "old.txt", "/old.bmp", "OLD", 7, 8, false}; }
+Settings PreviousSettings()
+{
+    return Settings{"Old", "Old Font", 9, 1500, 1.25, "/old/", "old.txt", "/old.bmp", "OLD", 7, 8, false};
+}
 
 } // namespace
 
@@ -32,23 +36,59 @@ private Q_SLOTS:
         QTest::addColumn<char>("separator");
         QTest::addColumn<double>("stored");
         const std::tuple<char, const char*, char, double> rows[] = {
-            {'S', "0", '.', -1}, {'S', "1", '.', 1}, {'S', "5", '.', 5}, {'S', "6", '.', 6}, {'S', "2160", '.', 2160},
-            {'S', "2161", '.', -1}, {'S', "2160.3", '.', -1} /* above the bound */, {'S', "0.7", '.', -1} /* not 1 */,
-            {'S', "10.5", '.', 10}, {'S', "11.5", '.', 12} /* half to even */, {'S', "abc", '.', -1}, {'S', "", '.', -1},
-            {'S', "14pt", '.', 14}, {'S', "12,7", '.', 12} /* a comma is no decimal point */, {'S', "&H10", '.', 16},
-            {'S', "&o17", '.', 15}, {'S', "40000", '.', -1} /* 16-bit overflow */, {'S', "1e999", '.', -1},
+            {'S', "0", '.', -1},
+            {'S', "1", '.', 1},
+            {'S', "5", '.', 5},
+            {'S', "6", '.', 6},
+            {'S', "2160", '.', 2160},
+            {'S', "2161", '.', -1},
+            {'S', "2160.3", '.', -1} /* above the bound */,
+            {'S', "0.7", '.', -1} /* not 1 */,
+            {'S', "10.5", '.', 10},
+            {'S', "11.5", '.', 12} /* half to even */,
+            {'S', "abc", '.', -1},
+            {'S', "", '.', -1},
+            {'S', "14pt", '.', 14},
+            {'S', "12,7", '.', 12} /* a comma is no decimal point */,
+            {'S', "&H10", '.', 16},
+            {'S', "&o17", '.', 15},
+            {'S', "40000", '.', -1} /* 16-bit overflow */,
+            {'S', "1e999", '.', -1},
             {'S', "-12", '.', -1},
-            {'I', "1", '.', -1}, {'I', "2", '.', 2}, {'I', "65534", '.', 65534}, {'I', "65535", '.', -1},
-            {'I', "1.2", '.', 1}, {'I', "1.2", ',', 1}, {'I', "1,5", ',', -1} /* reads 1 */, {'I', "1,5", '.', -1},
-            {'I', "3000ms", '.', -1}, {'I', "", '.', -1}, {'I', " 3000 ", '.', 3000}, {'I', "3e3", '.', 3000},
-            {'I', "9e999", '.', -1}, {'I', "2500.5", '.', 2500} /* half to even */, {'I', "-500", '.', -1},
+            {'I', "1", '.', -1},
+            {'I', "2", '.', 2},
+            {'I', "65534", '.', 65534},
+            {'I', "65535", '.', -1},
+            {'I', "1.2", '.', 1},
+            {'I', "1.2", ',', 1},
+            {'I', "1,5", ',', -1} /* reads 1 */,
+            {'I', "1,5", '.', -1},
+            {'I', "3000ms", '.', -1},
+            {'I', "", '.', -1},
+            {'I', " 3000 ", '.', 3000},
+            {'I', "3e3", '.', 3000},
+            {'I', "9e999", '.', -1},
+            {'I', "2500.5", '.', 2500} /* half to even */,
+            {'I', "-500", '.', -1},
             {'I', "-", '.', -1},
-            {'M', "0,8", '.', 0.8}, {'M', "0,8", ',', 0.8}, {'M', "0.8", '.', 0.8}, {'M', "0.8", ',', 0.8},
-            {'M', "0", '.', 0.0}, {'M', "20", '.', 20.0}, {'M', "20,5", ',', -1}, {'M', "-1", '.', -1},
-            {'M', "1,5,5", ',', -1}, {'M', "1,5,5", '.', -1}, {'M', "1.234", '.', 1.234} /* unrounded */,
-            {'M', "abc", '.', -1}, {'M', "", '.', -1}, {'M', "1e999", '.', -1}, {'M', "1e-999", '.', 0.0}};
+            {'M', "0,8", '.', 0.8},
+            {'M', "0,8", ',', 0.8},
+            {'M', "0.8", '.', 0.8},
+            {'M', "0.8", ',', 0.8},
+            {'M', "0", '.', 0.0},
+            {'M', "20", '.', 20.0},
+            {'M', "20,5", ',', -1},
+            {'M', "-1", '.', -1},
+            {'M', "1,5,5", ',', -1},
+            {'M', "1,5,5", '.', -1},
+            {'M', "1.234", '.', 1.234} /* unrounded */,
+            {'M', "abc", '.', -1},
+            {'M', "", '.', -1},
+            {'M', "1e999", '.', -1},
+            {'M', "1e-999", '.', 0.0}};
         for (const auto& [field, text, separator, stored] : rows)
-            QTest::addRow("%c '%s' with %c", field, text, separator) << field << QString::fromLatin1(text) << separator << stored;
+            QTest::addRow("%c '%s' with %c", field, text, separator)
+                << field << QString::fromLatin1(text) << separator << stored;
         QTest::newRow("S huge hexadecimal") << 'S' << "&H" + QString(300, 'F') << '.' << -1.0;
     }
     void numbers()
@@ -73,8 +113,14 @@ private Q_SLOTS:
     void logoPosition()
     {
         const std::pair<const char*, std::optional<float>> rows[] = {
-            {"12abc", 12.0f}, {"abc", 0.0f}, {"1,5", 1.0f}, {"-3.5", -3.5f}, {"&H1F", 31.0f}, {"&h1f", 31.0f},
-            {"1e39", std::nullopt} /* beyond single precision: the previous value stays */, {"1e999", std::nullopt}};
+            {"12abc", 12.0f},
+            {"abc", 0.0f},
+            {"1,5", 1.0f},
+            {"-3.5", -3.5f},
+            {"&H1F", 31.0f},
+            {"&h1f", 31.0f},
+            {"1e39", std::nullopt} /* beyond single precision: the previous value stays */,
+            {"1e999", std::nullopt}};
         for (const auto& [text, position] : rows)
             QCOMPARE(LogoPosition(text), position);
     }
@@ -94,9 +140,9 @@ private Q_SLOTS:
             change(f);
             return f;
         };
-        QTest::newRow("everything accepted") << AcceptableForm() << '.'
-                                             << "Laser|Courier New|12|3000|0.8|/spool/|text.txt|/logo.bmp|LOGO|100|200"
-                                             << QList<int>{} << 2;
+        QTest::newRow("everything accepted")
+            << AcceptableForm() << '.' << "Laser|Courier New|12|3000|0.8|/spool/|text.txt|/logo.bmp|LOGO|100|200"
+            << QList<int>{} << 2;
         QTest::newRow("four refusals") << form([](SettingsForm& f) {
             f.FontSize = "0";
             f.SpoolFileName = "";
@@ -104,8 +150,9 @@ private Q_SLOTS:
             f.LeftMargin = "20,5";
             f.LogoX = "1e999";
         }) << ',' << "Laser|Courier New|9|1500|1.25|/spool/|old.txt|/logo.bmp|LOGO|7|200"
-               << QList<int>{int(Refusal::FontSize), int(Refusal::FileName), int(Refusal::Interval), int(Refusal::Margin)}
-               << 0;
+                                       << QList<int>{int(Refusal::FontSize), int(Refusal::FileName),
+                                                     int(Refusal::Interval), int(Refusal::Margin)}
+                                       << 0;
         QTest::newRow("unstorable names") << form([](SettingsForm& f) {
             f.SpoolFolder.reset();
             f.LogoFile.reset();
@@ -113,14 +160,17 @@ private Q_SLOTS:
             f.SpoolFileName.reset();
             f.FontSize = "0";
         }) << '.' << "Laser|Courier New|9|3000|0.8|/old/|old.txt|/old.bmp|OLD|100|200"
-               << QList<int>{int(Refusal::UnstorableFolder), int(Refusal::UnstorableLogoFile),
-                             int(Refusal::UnstorableLogoCondition), int(Refusal::FontSize), int(Refusal::UnstorableFileName)}
-               << 0;
+                                          << QList<int>{int(Refusal::UnstorableFolder),
+                                                        int(Refusal::UnstorableLogoFile),
+                                                        int(Refusal::UnstorableLogoCondition), int(Refusal::FontSize),
+                                                        int(Refusal::UnstorableFileName)}
+                                          << 0;
         QTest::newRow("empty selections, blank names") << form([](SettingsForm& f) {
             f.PrinterName = f.FontName = "";
             f.SpoolFileName = "   ";
             f.SpoolFolder = "/";
-        }) << '.' << "||12|3000|0.8|/|   |/logo.bmp|LOGO|100|200" << QList<int>{} << 2;
+        }) << '.' << "||12|3000|0.8|/|   |/logo.bmp|LOGO|100|200"
+                                                       << QList<int>{} << 2;
     }
     void store()
     {
@@ -137,11 +187,16 @@ private Q_SLOTS:
         QList<int> seen;
         StoreSettingsForm(form, working, separator, s, previous, [&](Refusal r) { seen << int(r); });
         QCOMPARE(seen, refused);
-        const QStringList values{QString::fromStdString(s.PrinterName), QString::fromStdString(s.FontName),
-                                 QString::number(s.FontSize), QString::number(s.PollInterval),
-                                 QString::number(s.LeftMargin), QString::fromStdString(s.SpoolFolder),
-                                 QString::fromStdString(s.SpoolFileName), QString::fromStdString(s.LogoFile),
-                                 QString::fromStdString(s.LogoCondition), QString::number(s.LogoX),
+        const QStringList values{QString::fromStdString(s.PrinterName),
+                                 QString::fromStdString(s.FontName),
+                                 QString::number(s.FontSize),
+                                 QString::number(s.PollInterval),
+                                 QString::number(s.LeftMargin),
+                                 QString::fromStdString(s.SpoolFolder),
+                                 QString::fromStdString(s.SpoolFileName),
+                                 QString::fromStdString(s.LogoFile),
+                                 QString::fromStdString(s.LogoCondition),
+                                 QString::number(s.LogoX),
                                  QString::number(s.LogoY)};
         QCOMPARE(values.join('|'), stored);
         QCOMPARE(previous.ControlChars, working);
@@ -156,8 +211,10 @@ private Q_SLOTS:
         const QString title = QStringLiteral("Orvalinó - Beállítások");
         const QString error = QStringLiteral("HIBA !!!\r\n\r\n");
         const auto unstorable = [&](const char* caption) {
-            return error + QStringLiteral("A \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
-                                          "A mező régi értéke maradt.").arg(QString::fromUtf8(caption));
+            return error
+                   + QStringLiteral("A \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                                    "A mező régi értéke maradt.")
+                         .arg(QString::fromUtf8(caption));
         };
         QTest::newRow("font size") << int(Refusal::FontSize) << title
                                    << error + "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött";
@@ -167,7 +224,8 @@ private Q_SLOTS:
         QTest::newRow("margin") << int(Refusal::Margin) << "Orvalin - settings" << error + "Nem megengedett érték.";
         QTest::newRow("folder") << int(Refusal::UnstorableFolder) << title << unstorable("Könyvtár neve");
         QTest::newRow("logo file") << int(Refusal::UnstorableLogoFile) << title << unstorable("Logo File");
-        QTest::newRow("logo condition") << int(Refusal::UnstorableLogoCondition) << title << unstorable("Logo Feltétel");
+        QTest::newRow("logo condition") << int(Refusal::UnstorableLogoCondition) << title
+                                        << unstorable("Logo Feltétel");
         QTest::newRow("file name letters") << int(Refusal::UnstorableFileName) << title << unstorable("File neve");
     }
     void refusalMessages()

@@ -46,7 +46,8 @@ inline QStringList Messages()
     QStringList shown;
     for (const MessageBox::Call& call : MessageBox::Calls())
         shown << call.text
-                     + (call.icon == MessageBox::Icon::Critical && call.buttons == MessageBox::Buttons::Ok ? "" : " [?]");
+                     + (call.icon == MessageBox::Icon::Critical && call.buttons == MessageBox::Buttons::Ok ? ""
+                                                                                                           : " [?]");
     return shown;
 }
 

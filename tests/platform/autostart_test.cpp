@@ -74,14 +74,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/usr/bin/orvalin" << "Exec=/usr/bin/orvalin tray";
+        QTest::newRow("plain") << "/usr/bin/orvalin"
+                               << "Exec=/usr/bin/orvalin tray";
         QTest::newRow("blanks and accents") << "/home/Kovács Éva/Nyomtató program/orvalin"
                                             << "Exec=\"/home/Kovács Éva/Nyomtató program/orvalin\" tray";
-        QTest::newRow("dollar") << "/opt/a$b/orvalin" << "Exec=\"/opt/a\\\\$b/orvalin\" tray";
-        QTest::newRow("backquote") << "/opt/a`b/orvalin" << "Exec=\"/opt/a\\\\`b/orvalin\" tray";
-        QTest::newRow("quote") << "/opt/a\"b/orvalin" << "Exec=\"/opt/a\\\\\"b/orvalin\" tray";
-        QTest::newRow("backslash") << "/opt/a\\b/orvalin" << "Exec=\"/opt/a\\\\\\\\b/orvalin\" tray";
-        QTest::newRow("percent") << "/opt/100%/orvalin" << "Exec=/opt/100%%/orvalin tray";
+        QTest::newRow("dollar") << "/opt/a$b/orvalin"
+                                << "Exec=\"/opt/a\\\\$b/orvalin\" tray";
+        QTest::newRow("backquote") << "/opt/a`b/orvalin"
+                                   << "Exec=\"/opt/a\\\\`b/orvalin\" tray";
+        QTest::newRow("quote") << "/opt/a\"b/orvalin"
+                               << "Exec=\"/opt/a\\\\\"b/orvalin\" tray";
+        QTest::newRow("backslash") << "/opt/a\\b/orvalin"
+                                   << "Exec=\"/opt/a\\\\\\\\b/orvalin\" tray";
+        QTest::newRow("percent") << "/opt/100%/orvalin"
+                                 << "Exec=/opt/100%%/orvalin tray";
     }
     void execLineQuotesAndEscapes()
     {

@@ -51,10 +51,14 @@ private Q_SLOTS:
         QCOMPARE(CutAtNull("abcdef"), std::string("abcdef"));
         const std::pair<const char*, const char*> starts[] = {{"/home/user/Spool/", "/home/user/Spool"},
                                                               {"/home/user/Spool", "/home/user/Spool"},
-                                                              {"/home//", "/home/"}, {"/", "/"}, {"c:/", "c:/"}, {"", ""}};
+                                                              {"/home//", "/home/"},
+                                                              {"/", "/"},
+                                                              {"c:/", "c:/"},
+                                                              {"", ""}};
         for (const auto& [folder, start] : starts)
             QCOMPARE(BrowseStartFolder(folder), std::string(start));
-        const std::pair<const char*, const char*> ends[] = {{"/spool", "/spool/"}, {"/spool/", "/spool/"}, {"/", "/"}, {"", "/"}};
+        const std::pair<const char*, const char*> ends[] = {
+            {"/spool", "/spool/"}, {"/spool/", "/spool/"}, {"/", "/"}, {"", "/"}};
         for (const auto& [folder, ended] : ends)
             QCOMPARE(WithTrailingSeparator(folder), std::string(ended));
     }
@@ -66,7 +70,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("start");
         QTest::addColumn<QUrl>("answer");
         QTest::addColumn<QString>("chosen"); // null: nothing; "error": refused
-        QTest::newRow("folder") << "/home/user/Spool/" << QUrl::fromLocalFile("/var/spool/orvalin") << "/var/spool/orvalin/";
+        QTest::newRow("folder") << "/home/user/Spool/" << QUrl::fromLocalFile("/var/spool/orvalin")
+                                << "/var/spool/orvalin/";
         QTest::newRow("root") << "/" << QUrl::fromLocalFile("/") << "/";
         QTest::newRow("accents") << "/home/Kovács Ödön/" << QUrl::fromLocalFile("/home/Kovács Ödön/nyomtatás ő")
                                  << "/home/Kovács Ödön/nyomtatás ő/";
@@ -104,7 +109,8 @@ private Q_SLOTS:
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Adja meg"));
             static_cast<QDialog&>(dialog).accept();
         });
-        QCOMPARE(chooser.BrowseForFolder(nullptr, QStringLiteral("Adja meg"), start, false), QUrl::fromLocalFile(start));
+        QCOMPARE(chooser.BrowseForFolder(nullptr, QStringLiteral("Adja meg"), start, false),
+                 QUrl::fromLocalFile(start));
         WhenDialogOpens(this, [](QFileDialog& dialog) { dialog.close(); });
         QCOMPARE(chooser.BrowseForFolder(nullptr, QString(), start, false), std::nullopt);
 

@@ -18,25 +18,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("match");
-        QTest::newRow("exact") << "text.txt" << "text.txt" << true;
-        QTest::newRow("upper-case name") << "text.txt" << "TEXT.TXT" << true;
-        QTest::newRow("upper-case pattern") << "TEXT.TXT" << "text.txt" << true;
-        QTest::newRow("mixed case with a star") << "*.txt" << "A.TXT" << true;
-        QTest::newRow("accented letters fold") << "számla?.txt" << "SZÁMLA1.TXT" << true;
-        QTest::newRow("another letter") << "text.txt" << "test.txt" << false;
-        QTest::newRow("star") << "*.txt" << "a.txt" << true;
-        QTest::newRow("star matches empty") << "*.txt" << ".txt" << true;
-        QTest::newRow("star wrong end") << "*.txt" << "a.txt.bak" << false;
-        QTest::newRow("question mark is one character") << "?.txt" << "ab.txt" << false;
-        QTest::newRow("question mark takes an accented letter") << "?.txt" << "ő.txt" << true;
-        QTest::newRow("two stars") << "*a*b*" << "xxaxxbxx" << true;
-        QTest::newRow("backtracking") << "*ab" << "aab" << true;
-        QTest::newRow("only star") << "*" << "anything" << true;
-        QTest::newRow("star dot star with a dot") << "*.*" << "a.txt" << true;
-        QTest::newRow("star dot star without a dot") << "*.*" << "README" << true;
-        QTest::newRow("name dot star without a dot") << "text.*" << "TEXT" << true;
-        QTest::newRow("name dot star with another name") << "text.*" << "textile" << false;
-        QTest::newRow("dot star needs its dot elsewhere") << "*.t*" << "text" << false;
+        QTest::newRow("exact") << "text.txt"
+                               << "text.txt" << true;
+        QTest::newRow("upper-case name") << "text.txt"
+                                         << "TEXT.TXT" << true;
+        QTest::newRow("upper-case pattern") << "TEXT.TXT"
+                                            << "text.txt" << true;
+        QTest::newRow("mixed case with a star") << "*.txt"
+                                                << "A.TXT" << true;
+        QTest::newRow("accented letters fold") << "számla?.txt"
+                                               << "SZÁMLA1.TXT" << true;
+        QTest::newRow("another letter") << "text.txt"
+                                        << "test.txt" << false;
+        QTest::newRow("star") << "*.txt"
+                              << "a.txt" << true;
+        QTest::newRow("star matches empty") << "*.txt"
+                                            << ".txt" << true;
+        QTest::newRow("star wrong end") << "*.txt"
+                                        << "a.txt.bak" << false;
+        QTest::newRow("question mark is one character") << "?.txt"
+                                                        << "ab.txt" << false;
+        QTest::newRow("question mark takes an accented letter") << "?.txt"
+                                                                << "ő.txt" << true;
+        QTest::newRow("two stars") << "*a*b*"
+                                   << "xxaxxbxx" << true;
+        QTest::newRow("backtracking") << "*ab"
+                                      << "aab" << true;
+        QTest::newRow("only star") << "*"
+                                   << "anything" << true;
+        QTest::newRow("star dot star with a dot") << "*.*"
+                                                  << "a.txt" << true;
+        QTest::newRow("star dot star without a dot") << "*.*"
+                                                     << "README" << true;
+        QTest::newRow("name dot star without a dot") << "text.*"
+                                                     << "TEXT" << true;
+        QTest::newRow("name dot star with another name") << "text.*"
+                                                         << "textile" << false;
+        QTest::newRow("dot star needs its dot elsewhere") << "*.t*"
+                                                          << "text" << false;
     }
     void wildcards()
     {
@@ -58,7 +77,8 @@ private Q_SLOTS:
         QVERIFY(QFile::link("/etc/passwd", folder.file("planted.txt")));
         std::error_code error;
         const std::filesystem::path base = folder.fsPath();
-        QCOMPARE(SpoolSearch(base, "*.txt", error), (std::vector<std::filesystem::path>{base / "B.TXT", base / "a.txt"}));
+        QCOMPARE(SpoolSearch(base, "*.txt", error),
+                 (std::vector<std::filesystem::path>{base / "B.TXT", base / "a.txt"}));
         QCOMPARE(SpoolSearch(base, "A.txt", error), (std::vector<std::filesystem::path>{base / "a.txt"}));
         QCOMPARE(SpoolSearch(base, "link.txt", error), std::vector<std::filesystem::path>{});
         QCOMPARE(SpoolSearch(base, "", error), std::vector<std::filesystem::path>{});

@@ -10,13 +10,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("notice");
-        QTest::newRow("runtime folder fallback") << QByteArray("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-anna'") << true;
-        QTest::newRow("tray signal on offscreen")
-            << QByteArray("QObject::connect: No such signal QPlatformNativeInterface::systemTrayWindowChanged(QScreen*)") << true;
+        QTest::newRow("runtime folder fallback")
+            << QByteArray("QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-anna'") << true;
+        QTest::newRow("tray signal on offscreen") << QByteArray(
+            "QObject::connect: No such signal QPlatformNativeInterface::systemTrayWindowChanged(QScreen*)")
+                                                  << true;
         QTest::newRow("runtime folder with wrong permissions")
-            << QByteArray("QStandardPaths: wrong permissions on runtime directory /run/user/1000, 0755 instead of 0700") << false;
-        QTest::newRow("another missing signal") << QByteArray("QObject::connect: No such signal QTimer::fired()") << false;
-        QTest::newRow("font warning") << QByteArray("QFont::setPointSizeF: Point size <= 0 (0.000000), must be greater than 0") << false;
+            << QByteArray("QStandardPaths: wrong permissions on runtime directory /run/user/1000, 0755 instead of 0700")
+            << false;
+        QTest::newRow("another missing signal")
+            << QByteArray("QObject::connect: No such signal QTimer::fired()") << false;
+        QTest::newRow("font warning") << QByteArray(
+            "QFont::setPointSizeF: Point size <= 0 (0.000000), must be greater than 0")
+                                      << false;
         QTest::newRow("empty") << QByteArray("") << false;
     }
     void notices()

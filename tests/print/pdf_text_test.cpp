@@ -1,8 +1,8 @@
 // The PDF that the printer writes for text pages, read back with poppler: where each style's text
 // lands, what the fonts are (subset, embedded, searchable), a character the font lacks, the
 // underline, pages written out as they end, and a disk that fills.
-#include "common/errors.h"
 #include "backend_job.h"
+#include "common/errors.h"
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
 #include "print/print_job.h"
@@ -35,18 +35,63 @@ struct StyledJob : BackEndJob {
     explicit StyledJob(const std::string& font) : BackEndJob(BuiltInPrinterName, 0.8)
     {
         global.settings.FontName = font;
-        Rule("\x1b" "E", "bb"), Rule("\x1b" "F", "eb"), Rule("\x1b" "4", "bi"), Rule("\x1b" "5", "ei");
-        Rule("\x1b" "-1", "bu"), Rule("\x1b" "-0", "eu"), Rule("\x1b" "S0", "be"), Rule("\x1b" "T0", "ee");
-        Rule("\x1b" "S1", "bp"), Rule("\x1b" "T1", "ep"), Rule("\x1b" "M", "12"), Rule("\x1b" "P", "10");
+        Rule("\x1b"
+             "E",
+             "bb"),
+            Rule("\x1b"
+                 "F",
+                 "eb"),
+            Rule("\x1b"
+                 "4",
+                 "bi"),
+            Rule("\x1b"
+                 "5",
+                 "ei");
+        Rule("\x1b"
+             "-1",
+             "bu"),
+            Rule("\x1b"
+                 "-0",
+                 "eu"),
+            Rule("\x1b"
+                 "S0",
+                 "be"),
+            Rule("\x1b"
+                 "T0",
+                 "ee");
+        Rule("\x1b"
+             "S1",
+             "bp"),
+            Rule("\x1b"
+                 "T1",
+                 "ep"),
+            Rule("\x1b"
+                 "M",
+                 "12"),
+            Rule("\x1b"
+                 "P",
+                 "10");
         Rule("\f", "np");
     }
     // The document's path; empty when the job could not open the file.
     QString PrintPdf(const QByteArray& bytes) { return Print(bytes) ? LastPdf() : QString(); }
 };
 
-const QByteArray MixedText = "plain \x1b" "Ebold\x1b" "F \x1b" "4italic\x1b" "5 \x1b" "-1under\x1b" "-0 end\r\n"
-                             "x\x1b" "S0up\x1b" "T0 y\x1b" "S1down\x1b" "T1 z\r\n"
-                             "\x1b" "Mbig\x1b" "P small\r\n"
+const QByteArray MixedText = "plain \x1b"
+                             "Ebold\x1b"
+                             "F \x1b"
+                             "4italic\x1b"
+                             "5 \x1b"
+                             "-1under\x1b"
+                             "-0 end\r\n"
+                             "x\x1b"
+                             "S0up\x1b"
+                             "T0 y\x1b"
+                             "S1down\x1b"
+                             "T1 z\r\n"
+                             "\x1b"
+                             "Mbig\x1b"
+                             "P small\r\n"
                              "\xc9\xcd\xbb \xa0rv\xa1zt\xfbr\x8b t\x81k\x94rf\xa3r\xa2g\x82p\r\n";
 
 } // namespace
@@ -72,7 +117,8 @@ private Q_SLOTS:
         QVERIFY(!pdf.isEmpty());
         const auto check = [&](const char* text, double x, double y) {
             const PdfWord word = FindPdfWord(pdf, QString::fromUtf8(text));
-            QVERIFY2(WordAt(word, 1, x, y), qPrintable(DescribeWord(word) + QStringLiteral(" expected %1, %2").arg(x).arg(y)));
+            QVERIFY2(WordAt(word, 1, x, y),
+                     qPrintable(DescribeWord(word) + QStringLiteral(" expected %1, %2").arg(x).arg(y)));
         };
         check("plain", Margin, Edge);
         check("bold", Margin + 6 * Cell(10), Edge);
@@ -127,9 +173,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("family");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QStringList>("faces");
-        QTest::newRow("TrueType") << "Liberation Mono" << "CID TrueType"
+        QTest::newRow("TrueType") << "Liberation Mono"
+                                  << "CID TrueType"
                                   << QStringList{"LiberationMono", "LiberationMono-Bold", "LiberationMono-Italic"};
-        QTest::newRow("CFF") << "Nimbus Mono PS" << "CID Type 0C (OT)"
+        QTest::newRow("CFF") << "Nimbus Mono PS"
+                             << "CID Type 0C (OT)"
                              << QStringList{"NimbusMonoPS-Bold", "NimbusMonoPS-Italic", "NimbusMonoPS-Regular"};
     }
     void fontsAreSubsetEmbeddedAndSearchable()
@@ -164,7 +212,8 @@ private Q_SLOTS:
         printer->SetFontName("Liberation Mono");
         printer->SetFontSize(10);
         printer->SetFontCharset(CharacterSet::Ansi); // CP1250, where 0x81 is left undefined: U+FFFD
-        printer->PrintText("A\x81" "B");
+        printer->PrintText("A\x81"
+                           "B");
         QVERIFY(std::fabs(printer->CurrentX() - 3 * Cell(10) * 20) < 0.5);
         printer->EndDoc();
         const QString pdf = QString::fromStdString(printer->LastFile().string());
@@ -202,10 +251,12 @@ private Q_SLOTS:
         QFETCH(int, perPage);
         StyledJob job("Liberation Mono");
         job.deletePrinted = true;
-        QString pdf = job.PrintPdf("\fSz\xa0mla\r\nhead\f\x1b" "Ebold second\r\nthird\f");
+        QString pdf = job.PrintPdf("\fSz\xa0mla\r\nhead\f\x1b"
+                                   "Ebold second\r\nthird\f");
         QVERIFY(!job.folder.exists("text.txt"));
         QCOMPARE(PdfPageCount(pdf), 2);
-        for (const auto& [text, page, line] : {std::tuple{"Számla", 1, 0}, {"head", 1, 1}, {"bold", 2, 0}, {"third", 2, 1}}) {
+        for (const auto& [text, page, line] :
+             {std::tuple{"Számla", 1, 0}, {"head", 1, 1}, {"bold", 2, 0}, {"third", 2, 1}}) {
             const PdfWord word = FindPdfWord(pdf, QString::fromUtf8(text));
             QVERIFY2(WordAt(word, page, Margin, Edge + 12 * line), qPrintable(DescribeWord(word)));
         }
@@ -228,7 +279,8 @@ private Q_SLOTS:
         for (int i = 0; i < lines; ++i) {
             const PdfWord& word = numbered[i];
             QCOMPARE(word.text, QStringLiteral("Line%1").arg(i + 1, 4, 10, QLatin1Char('0')));
-            QVERIFY2(WordAt(word, i / perPage + 1, Margin, Edge + (i % perPage) * 12.0), qPrintable(DescribeWord(word)));
+            QVERIFY2(WordAt(word, i / perPage + 1, Margin, Edge + (i % perPage) * 12.0),
+                     qPrintable(DescribeWord(word)));
             QVERIFY(word.yMax < sheet.height() - Edge);
         }
     }
@@ -286,8 +338,8 @@ private Q_SLOTS:
                 for (int line = 0; line < 60; ++line) {
                     printer->SetCurrentX(0);
                     printer->SetCurrentY(line * 240);
-                    printer->PrintText("line " + std::to_string(line) + " of page " + std::to_string(page) +
-                                       " 0123456789 abcdefghijklmnopqrstuvwxyz");
+                    printer->PrintText("line " + std::to_string(line) + " of page " + std::to_string(page)
+                                       + " 0123456789 abcdefghijklmnopqrstuvwxyz");
                 }
                 printer->NewPage();
             }

@@ -12,8 +12,8 @@
 #include <QFile>
 #include <QTest>
 
-#include <random>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 
 namespace {
@@ -111,21 +111,33 @@ void TestPrintJob::orientationMatrix_data()
     QTest::addColumn<QString>("argument");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<PageOrientation>("expected");
-    const QByteArray L = "\x1b" "L", P = "\x1b" "P";
+    const QByteArray L = "\x1b"
+                         "L",
+                     P = "\x1b"
+                         "P";
     QTest::newRow("argument 1, no trigger") << L << P << "1" << QByteArray("a\r\nb") << PageOrientation::Landscape;
     QTest::newRow("argument 0, no trigger") << L << P << "0" << QByteArray("a\r\nb") << PageOrientation::Portrait;
-    QTest::newRow("argument 0, landscape trigger") << L << P << "0" << QByteArray("a\r\n\x1bLb") << PageOrientation::Landscape;
+    QTest::newRow("argument 0, landscape trigger")
+        << L << P << "0" << QByteArray("a\r\n\x1bLb") << PageOrientation::Landscape;
     QTest::newRow("both triggers") << L << P << "1" << QByteArray("\x1bP\r\n\x1bL") << PageOrientation::Landscape;
     QTest::newRow("argument 1, portrait trigger") << L << P << "1" << QByteArray("\x1bPa") << PageOrientation::Portrait;
     QTest::newRow("other argument text") << L << P << "x" << QByteArray("a") << PageOrientation::Landscape;
-    QTest::newRow("trigger in line 7") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n\x1bL") << PageOrientation::Portrait;
-    QTest::newRow("trigger in line 6") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n\x1bL\r\n7") << PageOrientation::Landscape;
-    QTest::newRow("trigger across line end") << QByteArray("a\r\nb") << P << "0" << QByteArray("xa\r\nby") << PageOrientation::Landscape;
-    QTest::newRow("no rules, argument 0") << QByteArray() << QByteArray() << "0" << QByteArray("a") << PageOrientation::Portrait;
-    QTest::newRow("no rules, argument 1") << QByteArray() << QByteArray() << "1" << QByteArray("a") << PageOrientation::Landscape;
-    QTest::newRow("only landscape rule, argument 1") << L << QByteArray() << "1" << QByteArray("a") << PageOrientation::Landscape;
-    QTest::newRow("only portrait rule, argument 0") << QByteArray() << P << "0" << QByteArray("a") << PageOrientation::Portrait;
-    QTest::newRow("only portrait rule, trigger") << QByteArray() << P << "1" << QByteArray("\x1bP") << PageOrientation::Portrait;
+    QTest::newRow("trigger in line 7") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n\x1bL")
+                                       << PageOrientation::Portrait;
+    QTest::newRow("trigger in line 6") << L << P << "0" << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n\x1bL\r\n7")
+                                       << PageOrientation::Landscape;
+    QTest::newRow("trigger across line end")
+        << QByteArray("a\r\nb") << P << "0" << QByteArray("xa\r\nby") << PageOrientation::Landscape;
+    QTest::newRow("no rules, argument 0")
+        << QByteArray() << QByteArray() << "0" << QByteArray("a") << PageOrientation::Portrait;
+    QTest::newRow("no rules, argument 1")
+        << QByteArray() << QByteArray() << "1" << QByteArray("a") << PageOrientation::Landscape;
+    QTest::newRow("only landscape rule, argument 1")
+        << L << QByteArray() << "1" << QByteArray("a") << PageOrientation::Landscape;
+    QTest::newRow("only portrait rule, argument 0")
+        << QByteArray() << P << "0" << QByteArray("a") << PageOrientation::Portrait;
+    QTest::newRow("only portrait rule, trigger")
+        << QByteArray() << P << "1" << QByteArray("\x1bP") << PageOrientation::Portrait;
 }
 
 void TestPrintJob::orientationMatrix()
@@ -294,13 +306,14 @@ void TestPrintJob::logoPageFormFeeds_data()
     QTest::addColumn<QByteArray>("onLogoPage");
     QTest::addColumn<QByteArray>("onPaper");
     QTest::addColumn<QByteArray>("layout");
-    QTest::newRow("the logo page ends at the first") << QByteArray("L1\r\nL2\fX\r\nP2\fP3\r\nend")
-                                                     << QByteArray("L1\nL2\nX\n") << QByteArray("<np>P2\n<np>P3\nend\n")
-                                                     << QByteArray("P2@0,0#1 P3@0,0#2 end@0,240#2");
+    QTest::newRow("the logo page ends at the first")
+        << QByteArray("L1\r\nL2\fX\r\nP2\fP3\r\nend") << QByteArray("L1\nL2\nX\n")
+        << QByteArray("<np>P2\n<np>P3\nend\n") << QByteArray("P2@0,0#1 P3@0,0#2 end@0,240#2");
     // The page break after the logo page is then the document's last act: nothing is drawn after it.
-    QTest::newRow("only in the last line") << QByteArray("A\r\nB\f") << QByteArray("A\nB \n") << QByteArray("<np>") << QByteArray();
-    QTest::newRow("only form feeds") << QByteArray("\f\r\n\f\r\n\f") << QByteArray("\n\n") << QByteArray("<np>\n<np>\n \n")
-                                     << QByteArray(" @0,240#2");
+    QTest::newRow("only in the last line")
+        << QByteArray("A\r\nB\f") << QByteArray("A\nB \n") << QByteArray("<np>") << QByteArray();
+    QTest::newRow("only form feeds") << QByteArray("\f\r\n\f\r\n\f") << QByteArray("\n\n")
+                                     << QByteArray("<np>\n<np>\n \n") << QByteArray(" @0,240#2");
 }
 
 void TestPrintJob::logoPageFormFeeds()
@@ -377,7 +390,8 @@ void TestPrintJob::jobStartsClean()
     rig.global.print.PageCounter = 7;
     // A job that leaves everything switched on: a line height, bold, italic, underline, a font
     // size, and a superscript that saved 14 points and never ended.
-    QVERIFY(rig.Print("\x01\x02\x03\x04\x05" "a^b"));
+    QVERIFY(rig.Print("\x01\x02\x03\x04\x05"
+                      "a^b"));
     QCOMPARE(int(rig.global.print.SavedFontSize), 14);
     QCOMPARE(rig.global.print.PageCounter, 1);
     rig.Recorder().calls.clear();
@@ -397,8 +411,8 @@ void TestPrintJob::openFailureReturnsFalse()
     QVERIFY(QDir(rig.folder.path()).mkdir("text.txt"));
     // Files without an end are refused at once: a pipe nobody writes to, an endless device.
     QCOMPARE(::mkfifo(rig.folder.file("pipe").toLocal8Bit().constData(), 0600), 0);
-    for (const QString& path : {rig.folder.file("missing.txt"), rig.folder.file("text.txt"), rig.folder.file("pipe"),
-                                QString("/dev/zero")})
+    for (const QString& path :
+         {rig.folder.file("missing.txt"), rig.folder.file("text.txt"), rig.folder.file("pipe"), QString("/dev/zero")})
         QVERIFY(!rig.Run(path.toStdString()));
     QVERIFY(rig.Exists() && rig.folder.exists("pipe"));
     QVERIFY(rig.Recorder().Texts().empty());
@@ -530,7 +544,9 @@ void TestPrintJob::binaryGarbage()
 {
     JobRig rig;
     rig.Rule("\f", "np");
-    rig.Rule("\x1b" "E", "bb");
+    rig.Rule("\x1b"
+             "E",
+             "bb");
     rig.Rule("\x1b", "");
     rig.Rule("\x01", "be");
     rig.Rule("\x02", "ep");
@@ -551,11 +567,14 @@ void TestPrintJob::binaryGarbage()
 void TestPrintJob::refusedSettingsAreSkipped()
 {
     JobRig rig;
-    rig.Rule("\x1b" "L", "ol");
-    rig.global.rules.LandscapeChars = "\x1b" "L";
+    rig.Rule("\x1b"
+             "L",
+             "ol");
+    rig.global.rules.LandscapeChars = "\x1b"
+                                      "L";
     auto& printer = rig.Recorder();
-    for (Op op : {Op::Orientation, Op::SetOrientation, Op::SetPrintQuality, Op::SetFontTransparent,
-                  Op::SetFontName, Op::SetFontSize, Op::SetFontCharset})
+    for (Op op : {Op::Orientation, Op::SetOrientation, Op::SetPrintQuality, Op::SetFontTransparent, Op::SetFontName,
+                  Op::SetFontSize, Op::SetFontCharset})
         printer.Fail(op);
     rig.global.settings.LogoEnabled = true;
     rig.canvas.Fail(Op::Cls);

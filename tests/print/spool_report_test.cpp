@@ -60,39 +60,48 @@ private Q_SLOTS:
 void TestSpoolReport::everySequenceAndItsFate()
 {
     ReportRig rig;
-    rig.Rule("\x1b" "E", "bb");
-    rig.Rule("\x1b" "F", "eb");
+    rig.Rule("\x1b"
+             "E",
+             "bb");
+    rig.Rule("\x1b"
+             "F",
+             "eb");
     rig.Rule("\x0c", "np");
     rig.Rule(std::string(1, '\0'), "");
     rig.Rule("\x1b&", "ol");
     rig.Rule("\x1b!", "12");
     const QByteArray file = Lines({
         "ACME \x1b&l1O",
-        QByteArray("\x1b" "EBold\x1b" "F plain\0\0", 16),
+        QByteArray("\x1b"
+                   "EBold\x1b"
+                   "F plain\0\0",
+                   16),
         "\x1b(s3B text\x07",
-        "x\x1b" "Ey\x0cz",
+        "x\x1b"
+        "Ey\x0cz",
         "big\x1b!text\x1b",
         "unix\nline",
     });
     const std::filesystem::path path = rig.Write(file);
     QCOMPARE(ExplainSpoolFile(path, "0", rig.global, rig.printer),
-             "File: " + path.string() + "\n"
-             "Orientation: landscape (trigger 27 38 in line 1)\n"
-             "Logo: no (no logo file)\n"
-             "Control sequences:\n"
-             "  27 38: 1 time, first in line 1: Orientation Landscape (rule 5)\n"
-             "  27 69: 2 times, first in line 2: Begin bold (rule 1)\n"
-             "  27 70: 1 time, first in line 2: End bold (rule 2)\n"
-             "  0: 2 times, first in line 2: Ignore (rule 4)\n"
-             "  27 40: 1 time, first in line 3: printed as a character\n"
-             "  7: 1 time, first in line 3: printed as a character\n"
-             "  12: 1 time, first in line 4: Page break (rule 3)\n"
-             "  27 33: 1 time, first in line 5: Font size: 12 (rule 6)\n"
-             "  27: 1 time, first in line 5: printed as a character\n"
-             "  10: 1 time, first in line 6: printed as a character\n"
-             "Overlong lines:\n"
-             "  none\n"
-             "Pages: 2\n");
+             "File: " + path.string()
+                 + "\n"
+                   "Orientation: landscape (trigger 27 38 in line 1)\n"
+                   "Logo: no (no logo file)\n"
+                   "Control sequences:\n"
+                   "  27 38: 1 time, first in line 1: Orientation Landscape (rule 5)\n"
+                   "  27 69: 2 times, first in line 2: Begin bold (rule 1)\n"
+                   "  27 70: 1 time, first in line 2: End bold (rule 2)\n"
+                   "  0: 2 times, first in line 2: Ignore (rule 4)\n"
+                   "  27 40: 1 time, first in line 3: printed as a character\n"
+                   "  7: 1 time, first in line 3: printed as a character\n"
+                   "  12: 1 time, first in line 4: Page break (rule 3)\n"
+                   "  27 33: 1 time, first in line 5: Font size: 12 (rule 6)\n"
+                   "  27: 1 time, first in line 5: printed as a character\n"
+                   "  10: 1 time, first in line 6: printed as a character\n"
+                   "Overlong lines:\n"
+                   "  none\n"
+                   "Pages: 2\n");
 }
 
 void TestSpoolReport::headDecisions_data()
@@ -107,21 +116,22 @@ void TestSpoolReport::headDecisions_data()
     QTest::newRow("nothing in the head") << Lines({"plain", "text"}) << "0" << true
                                          << "Orientation: portrait (no orientation trigger in the first 6 lines)"
                                          << "Logo: no (condition \"ACME\" not in the first 6 lines)";
-    QTest::newRow("the argument asks for landscape") << Lines({"plain"}) << "1" << false
-                                                     << "Orientation: landscape (no orientation trigger in the first 6 lines)"
-                                                     << "Logo: no (no logo file)";
+    QTest::newRow("the argument asks for landscape")
+        << Lines({"plain"}) << "1" << false << "Orientation: landscape (no orientation trigger in the first 6 lines)"
+        << "Logo: no (no logo file)";
     QTest::newRow("portrait trigger and logo condition")
         << Lines({"a", "ACME", "x\x1bP"}) << "1" << true << "Orientation: portrait (trigger 27 80 in line 3)"
         << "Logo: yes (condition \"ACME\" in line 2)";
     QTest::newRow("landscape wins over an earlier portrait")
         << Lines({"\x1bP", "", "", "", "\x1bL", "ACME"}) << "0" << true
-        << "Orientation: landscape (trigger 27 76 in line 5)" << "Logo: yes (condition \"ACME\" in line 6)";
-    QTest::newRow("the seventh line is not the head") << seventh << "0" << true
-                                                      << "Orientation: portrait (no orientation trigger in the first 6 lines)"
-                                                      << "Logo: no (condition \"ACME\" not in the first 6 lines)";
-    QTest::newRow("a condition across a line end") << Lines({"AC", "ME"}) << "0" << true
-                                                   << "Orientation: portrait (no orientation trigger in the first 6 lines)"
-                                                   << "Logo: no (condition \"ACME\" not in the first 6 lines)";
+        << "Orientation: landscape (trigger 27 76 in line 5)"
+        << "Logo: yes (condition \"ACME\" in line 6)";
+    QTest::newRow("the seventh line is not the head")
+        << seventh << "0" << true << "Orientation: portrait (no orientation trigger in the first 6 lines)"
+        << "Logo: no (condition \"ACME\" not in the first 6 lines)";
+    QTest::newRow("a condition across a line end")
+        << Lines({"AC", "ME"}) << "0" << true << "Orientation: portrait (no orientation trigger in the first 6 lines)"
+        << "Logo: no (condition \"ACME\" not in the first 6 lines)";
 }
 
 void TestSpoolReport::headDecisions()
@@ -150,7 +160,8 @@ void TestSpoolReport::logoThatCannotBeLoaded()
     rig.global.settings.LogoFile = "/nowhere/logo.bmp";
     rig.global.settings.LogoCondition = "ACME";
     rig.global.settings.LogoEnabled = false; // what start-up leaves when the picture cannot be read
-    QCOMPARE(LineStarting(rig.Explain("ACME"), "Logo: "), "Logo: no (the logo file /nowhere/logo.bmp cannot be loaded)");
+    QCOMPARE(LineStarting(rig.Explain("ACME"), "Logo: "),
+             "Logo: no (the logo file /nowhere/logo.bmp cannot be loaded)");
 }
 
 void TestSpoolReport::overlongLineStopsTheJob()
@@ -173,7 +184,10 @@ void TestSpoolReport::pagesCountOnlyPagesWithOutput_data()
     QTest::addColumn<QString>("pages");
     QTest::newRow("empty file") << QByteArray() << false << "Pages: 0";
     QTest::newRow("one line") << QByteArray("text") << false << "Pages: 1";
-    QTest::newRow("break before any output") << Lines({"\x0c" "first", "second"}) << false << "Pages: 1";
+    QTest::newRow("break before any output") << Lines({"\x0c"
+                                                       "first",
+                                                       "second"})
+                                             << false << "Pages: 1";
     QTest::newRow("two breaks") << Lines({"one\x0c", "two\x0c", "three"}) << false << "Pages: 3";
     QTest::newRow("break on the last line prints as a blank") << Lines({"one", "two\x0c"}) << false << "Pages: 1";
     QByteArray lines;
@@ -210,8 +224,8 @@ void TestSpoolReport::fileIsNeverDeleted()
 void TestSpoolReport::missingFileIsAnError()
 {
     ReportRig rig;
-    QVERIFY_THROWS_EXCEPTION(OrvalinError, ExplainSpoolFile(rig.folder.fsPath() / "absent.txt", "0", rig.global,
-                                                            rig.printer));
+    QVERIFY_THROWS_EXCEPTION(OrvalinError,
+                             ExplainSpoolFile(rig.folder.fsPath() / "absent.txt", "0", rig.global, rig.printer));
     QVERIFY_THROWS_EXCEPTION(OrvalinError, ExplainSpoolFile(rig.folder.fsPath(), "0", rig.global, rig.printer));
 }
 

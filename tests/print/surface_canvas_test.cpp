@@ -109,8 +109,8 @@ private Q_SLOTS:
         QVERIFY(expected.size() >= 7);
         for (qsizetype i = 0; i < expected.size(); ++i) {
             QCOMPARE(overlaid[i].text, expected[i].text);
-            QVERIFY2(std::fabs(overlaid[i].xMin - expected[i].xMin) < 0.05 &&
-                         std::fabs(overlaid[i].yMin - expected[i].yMin) < 0.05,
+            QVERIFY2(std::fabs(overlaid[i].xMin - expected[i].xMin) < 0.05
+                         && std::fabs(overlaid[i].yMin - expected[i].yMin) < 0.05,
                      qPrintable(expected[i].text));
         }
         const QStringList fonts = PdfFonts(QString::fromStdString(printer->LastFile().string()));

@@ -3,15 +3,15 @@
 #include "backend_job.h"
 #include "common/errors.h"
 #include "pdf_probe.h"
-#include "private_cups.h"
 #include "print/surface/qt_surface.h"
+#include "private_cups.h"
 #include "temp_folder.h"
 
 #include <QDir>
 
+#include <QTest>
 #include <cmath>
 #include <tuple>
-#include <QTest>
 
 namespace {
 
@@ -66,9 +66,10 @@ private Q_SLOTS:
     void paperIsTheDestinationsDefaultMedia()
     {
         QVERIFY2(cups_.addQueue(QStringLiteral("letter")), qPrintable(cups_.lastError()));
-        QVERIFY2(cups_.run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("letter"), QStringLiteral("-o"),
-                                                       QStringLiteral("media-default=na_letter_8.5x11in")}),
-                 qPrintable(cups_.lastError()));
+        QVERIFY2(
+            cups_.run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("letter"), QStringLiteral("-o"),
+                                                  QStringLiteral("media-default=na_letter_8.5x11in")}),
+            qPrintable(cups_.lastError()));
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
         QVERIFY(printers->Select("letter"));
         Printer& printer = printers->Current();
@@ -122,7 +123,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("block");
         QTest::addColumn<QStringList>("unblock");
         QTest::addColumn<QString>("message");
-        QTest::newRow("rejecting") << QStringList{"cupsreject", "%1"} << QStringList{"cupsaccept", "%1"} << "not accepting";
+        QTest::newRow("rejecting") << QStringList{"cupsreject", "%1"} << QStringList{"cupsaccept", "%1"}
+                                   << "not accepting";
         QTest::newRow("stopped") << QStringList{"cupsdisable", "%1"} << QStringList{"cupsenable", "%1"} << "stopped";
         // Only a user that does not exist may print: a refusal that only the job's IPP status shows.
         QTest::newRow("user refused") << QStringList{"lpadmin", "-p", "%1", "-u", "allow:orvalin-no-such-user"}
@@ -134,8 +136,9 @@ private Q_SLOTS:
         QFETCH(QStringList, block);
         QFETCH(QStringList, unblock);
         QFETCH(QString, message);
-        const QString queue =
-            QStringLiteral("refusing-%1").arg(QString::fromLatin1(QTest::currentDataTag())).replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString queue = QStringLiteral("refusing-%1")
+                                  .arg(QString::fromLatin1(QTest::currentDataTag()))
+                                  .replace(QLatin1Char(' '), QLatin1Char('-'));
         const auto run = [&](QStringList command) {
             command.replaceInStrings(QStringLiteral("%1"), queue);
             return cups_.run(command.takeFirst(), command);
@@ -179,9 +182,11 @@ private Q_SLOTS:
         job.Rule("\f", "np");
         QVERIFY(job.printers->Select("margins"));
         Printer& printer = job.printers->Current();
-        for (const auto& [turned, width, height] : {std::tuple{false, 595 - 20 - 15, 842 - 30 - 25}, {true, 842 - 25 - 30, 595 - 20 - 15}}) {
+        for (const auto& [turned, width, height] :
+             {std::tuple{false, 595 - 20 - 15, 842 - 30 - 25}, {true, 842 - 25 - 30, 595 - 20 - 15}}) {
             printer.SetOrientation(turned ? PageOrientation::Landscape : PageOrientation::Portrait);
-            QVERIFY2(std::fabs(printer.PageWidth() - width * 20) < 5 && std::fabs(printer.PageHeight() - height * 20) < 5,
+            QVERIFY2(std::fabs(printer.PageWidth() - width * 20) < 5
+                         && std::fabs(printer.PageHeight() - height * 20) < 5,
                      qPrintable(QStringLiteral("%1 x %2").arg(printer.PageWidth()).arg(printer.PageHeight())));
         }
         QVERIFY(job.Print("First line\r\nhead\fSecond page\r\nbelow\r\n"));
@@ -194,7 +199,8 @@ private Q_SLOTS:
         QVERIFY(std::fabs(sheet.width() - 595) < 1 && std::fabs(sheet.height() - 842) < 1);
         // 1 cm of left margin is 28.35 points; a line is 12 points.
         const double left = margins.left() + 567 / 20.0;
-        for (const auto& [text, page, line] : {std::tuple{"First", 1, 0}, {"head", 1, 1}, {"Second", 2, 0}, {"below", 2, 1}}) {
+        for (const auto& [text, page, line] :
+             {std::tuple{"First", 1, 0}, {"head", 1, 1}, {"Second", 2, 0}, {"below", 2, 1}}) {
             const PdfWord word = FindPdfWord(saved, QString::fromUtf8(text));
             QVERIFY2(WordAt(word, page, left, margins.top() + 12 * line), qPrintable(DescribeWord(word)));
         }

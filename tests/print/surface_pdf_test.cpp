@@ -91,7 +91,8 @@ private Q_SLOTS:
         printer->SetCurrentY(2880);
         printer->PrintText("Hello");
         // Liberation Mono advances 0.6 em: 144 twips a character at 12 points.
-        QVERIFY2(std::fabs(printer->CurrentX() - (1440 + 5 * 144)) < 1, qPrintable(QString::number(printer->CurrentX())));
+        QVERIFY2(std::fabs(printer->CurrentX() - (1440 + 5 * 144)) < 1,
+                 qPrintable(QString::number(printer->CurrentX())));
         QCOMPARE(printer->CurrentY(), 2880.0);
         printer->PrintText(" World");
         const double lineTop = printer->CurrentY();
@@ -140,7 +141,8 @@ private Q_SLOTS:
         TempFolder folder;
         auto printer = MonoPrinter(folder);
         printer->SetFontCharset(CharacterSet::Oem);
-        printer->PrintText("\xA0\x72\x76\xA1\x7A\x74\xFB\x72\x8B\x20\x74\x81\x6B\x94\x72\x66\xA3\x72\xA2\x67\x82\x70\x20\x8A\xEB");
+        printer->PrintText(
+            "\xA0\x72\x76\xA1\x7A\x74\xFB\x72\x8B\x20\x74\x81\x6B\x94\x72\x66\xA3\x72\xA2\x67\x82\x70\x20\x8A\xEB");
         printer->PrintLineEnd();
         // Any other character set shows the bytes in the ANSI code page.
         printer->SetFontCharset(CharacterSet::Ansi);

@@ -30,7 +30,8 @@ struct Rig {
     // Prints the lines through a fresh interpreter, as one job does.
     void Print(const QByteArrayList& lines)
     {
-        TextInterpreter interpreter(global.settings, global.rules, global.print, printer, canvas, global.print.JobHasLogo);
+        TextInterpreter interpreter(global.settings, global.rules, global.print, printer, canvas,
+                                    global.print.JobHasLogo);
         for (const QByteArray& line : lines)
             interpreter.PrintLine(line.toStdString());
     }
@@ -74,13 +75,12 @@ void TestTextInterpreter::lines_data()
 {
     QTest::addColumn<QByteArrayList>("rules"); // trigger, action, trigger, action, …
     QTest::addColumn<QByteArrayList>("lines");
-    QTest::addColumn<double>("fontSize");       // the printer's before the lines
-    QTest::addColumn<QByteArray>("events");     // RecordingSurface::Events, when not empty
-    QTest::addColumn<QByteArray>("layout");     // RecordingSurface::Layout, when not empty
+    QTest::addColumn<double>("fontSize");   // the printer's before the lines
+    QTest::addColumn<QByteArray>("events"); // RecordingSurface::Events, when not empty
+    QTest::addColumn<QByteArray>("layout"); // RecordingSurface::Layout, when not empty
     auto row = [](const char* name, QByteArrayList rules, QByteArrayList lines, QByteArray events,
-                  QByteArray layout = {}, double fontSize = 10) {
-        QTest::newRow(name) << rules << lines << fontSize << events << layout;
-    };
+                  QByteArray layout = {},
+                  double fontSize = 10) { QTest::newRow(name) << rules << lines << fontSize << events << layout; };
     row("leftmost trigger", {"AB", "bb", "B", "bi"}, {"xABy"}, "x<b1>y\n");
     row("at one place the list order", {"AB", "bb", "B", "bi"}, {"xBAB"}, "x<i1><b1>\n");
     // The leftmost trigger wins over a longer one that starts later; identical triggers go to the
@@ -89,22 +89,57 @@ void TestTextInterpreter::lines_data()
     row("ignore and unknown codes drop the trigger", {QByteArray(1, '\0'), "", "#", "zz", "@", "op", "%", "ol"},
         {QByteArray("a\0b#c@d%e", 9)}, "abcde\n", "a@567,0 b@687,0 c@807,0 d@927,0 e@1047,0");
     row("upper-case codes act", {"\f", "NP", "*", "Bb"}, {"a\fb*c"}, "a\n<np>b<b1>c\n");
-    row("font sizes, a refused one skipped", {"\x01", "12", "\x02", "7.5", "\x03", "0"}, {"\x01" "a\x02" "b\x03" "c"},
+    row("font sizes, a refused one skipped", {"\x01", "12", "\x02", "7.5", "\x03", "0"},
+        {"\x01"
+         "a\x02"
+         "b\x03"
+         "c"},
         "<s12>a<s7.5>bc\n");
     row("tab prints a tab", {"\x1bT", "tb"}, {"a\x1bTb"}, "a\tb\n");
     row("empty trigger skipped", {"", "bb", "x", "bi"}, {"axb"}, "a<i1>b\n");
     row("styles hold across lines and pages",
-        {"\x1b" "B", "bb", "\x1b" "b", "eb", "\x1b" "I", "bi", "\x1b" "U", "bu", "\x1b" "u", "eu", "\f", "np"},
-        {"\x1b" "B\x1b" "I\x1b" "Ubold", "still\f", "next page\x1b" "b", "plain\x1b" "u"},
+        {"\x1b"
+         "B",
+         "bb",
+         "\x1b"
+         "b",
+         "eb",
+         "\x1b"
+         "I",
+         "bi",
+         "\x1b"
+         "U",
+         "bu",
+         "\x1b"
+         "u",
+         "eu", "\f", "np"},
+        {"\x1b"
+         "B\x1b"
+         "I\x1b"
+         "Ubold",
+         "still\f",
+         "next page\x1b"
+         "b",
+         "plain\x1b"
+         "u"},
         "<b1><i1><u1>bold\nstill\n<np>\nnext page<b0>\nplain<u0>\n");
     row("empty line only advances", {}, {"", "x"}, "\nx\n", "x@567,240");
     // The script shifts are half the line height; the line's advance does not change.
-    row("scripts at 1/6 inch", Scripts + QByteArrayList{"\x01", "h6"}, {"\x01" "a^up~b_down|c", "next"}, {},
-        "a@567,0 up@687,-120/6 b@831,0 down@951,120/6 c@1239,0 next@567,240");
-    row("scripts at 1/8 inch", Scripts + QByteArrayList{"\x01", "h8"}, {"\x01" "a^up~b_down|c", "next"}, {},
-        "a@567,0 up@687,-90/6 b@831,0 down@951,90/6 c@1239,0 next@567,180");
-    row("scripts at 1 cm", Scripts + QByteArrayList{"\x01", "h1"}, {"\x01" "a^up~b_down|c", "next"}, {},
-        "a@567,0 up@687,-283.5/6 b@831,0 down@951,283.5/6 c@1239,0 next@567,567");
+    row("scripts at 1/6 inch", Scripts + QByteArrayList{"\x01", "h6"},
+        {"\x01"
+         "a^up~b_down|c",
+         "next"},
+        {}, "a@567,0 up@687,-120/6 b@831,0 down@951,120/6 c@1239,0 next@567,240");
+    row("scripts at 1/8 inch", Scripts + QByteArrayList{"\x01", "h8"},
+        {"\x01"
+         "a^up~b_down|c",
+         "next"},
+        {}, "a@567,0 up@687,-90/6 b@831,0 down@951,90/6 c@1239,0 next@567,180");
+    row("scripts at 1 cm", Scripts + QByteArrayList{"\x01", "h1"},
+        {"\x01"
+         "a^up~b_down|c",
+         "next"},
+        {}, "a@567,0 up@687,-283.5/6 b@831,0 down@951,283.5/6 c@1239,0 next@567,567");
     row("superscript without end moves later lines", Scripts, {"^raised", "second", "third"}, {},
         "raised@567,-120/6 second@567,120/6 third@567,360/6");
     row("nested begins both restore six", Scripts, {"a^b_c|d~e"}, {},
@@ -113,7 +148,8 @@ void TestTextInterpreter::lines_data()
     row("saved size rounds half up to even", Scripts, {"^x~y"}, {}, "x@567,-120/6 y@639,0/12", 11.5);
     row("saved size rounds down", Scripts, {"^x~y"}, {}, "x@567,-120/6 y@639,0/7", 7.4);
     // The rest of a broken line lines up with the lines below it.
-    row("page break mid-line", {"\f", "np"}, {"ab\fcd", "next"}, "ab\n<np>cd\nnext\n", "ab@567,0 cd@567,0#1 next@567,240#1");
+    row("page break mid-line", {"\f", "np"}, {"ab\fcd", "next"}, "ab\n<np>cd\nnext\n",
+        "ab@567,0 cd@567,0#1 next@567,240#1");
     row("page break at line end", {"\f", "np"}, {"first", "ab\f", "next"}, {}, "first@567,0 ab@567,240 next@567,240#1");
 }
 
@@ -138,7 +174,8 @@ void TestTextInterpreter::lineHeights_data()
 {
     QTest::addColumn<QByteArray>("code");
     QTest::addColumn<double>("height");
-    const std::pair<const char*, double> heights[] = {{"h6", 240}, {"h8", 180}, {"h2", 120}, {"h4", 360}, {"h3", 480}, {"h1", 567}};
+    const std::pair<const char*, double> heights[] = {{"h6", 240}, {"h8", 180}, {"h2", 120},
+                                                      {"h4", 360}, {"h3", 480}, {"h1", 567}};
     for (auto [code, height] : heights)
         QTest::newRow(code) << QByteArray(code) << height;
 }
@@ -152,7 +189,8 @@ void TestTextInterpreter::lineHeights()
     rig.Rules({"\x01", code});
     // The action at the end of the first line already governs that line's advance.
     rig.Print({"a\x01", "b", "c"});
-    QCOMPARE(rig.printer.Layout(), "a@567,0 b@567," + rig.printer.Number(height) + " c@567," + rig.printer.Number(2 * height));
+    QCOMPARE(rig.printer.Layout(),
+             "a@567,0 b@567," + rig.printer.Number(height) + " c@567," + rig.printer.Number(2 * height));
     QCOMPARE(rig.printer.penY, 3 * height);
 }
 
@@ -293,7 +331,8 @@ void TestTextInterpreter::failingDrawingEndsLine()
     Rig rig;
     rig.Rules({"*", "bb"});
     rig.printer.FailNth(Op::PrintText, 2);
-    TextInterpreter interpreter(rig.global.settings, rig.global.rules, rig.global.print, rig.printer, rig.canvas, rig.global.print.JobHasLogo);
+    TextInterpreter interpreter(rig.global.settings, rig.global.rules, rig.global.print, rig.printer, rig.canvas,
+                                rig.global.print.JobHasLogo);
     QVERIFY_THROWS_EXCEPTION(OrvalinError, interpreter.PrintLine("a*b*c"));
     QCOMPARE(rig.printer.Events(), std::string("a<b1>"));
 }

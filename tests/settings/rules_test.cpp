@@ -38,7 +38,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("action");
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("page break") << QByteArray("\x0C") << QByteArray("np") << QByteArray("np  12");
-        QTest::newRow("bold escape") << QByteArray("\x1B" "E") << QByteArray("bb") << QByteArray("bb  27 69");
+        QTest::newRow("bold escape") << QByteArray("\x1B"
+                                                   "E")
+                                     << QByteArray("bb") << QByteArray("bb  27 69");
         QTest::newRow("tab") << QByteArray("\t") << QByteArray("tb") << QByteArray("tb   9");
         QTest::newRow("font size 12") << QByteArray("\x1B!") << QByteArray("12") << QByteArray("12  27 33");
         QTest::newRow("font size 8") << QByteArray("\x1B!") << QByteArray("8") << QByteArray("8   27 33");
@@ -85,15 +87,15 @@ private Q_SLOTS:
     void parseReadsFieldsLeniently()
     {
         Rules rules;
-        QCOMPARE(ParseRuleLine("12  9", rules), Rule("\t", "12"));      // a short last field
-        QCOMPARE(ParseRuleLine("np ", rules), Rule("", "np"));         // exactly three characters
+        QCOMPARE(ParseRuleLine("12  9", rules), Rule("\t", "12")); // a short last field
+        QCOMPARE(ParseRuleLine("np ", rules), Rule("", "np"));     // exactly three characters
         QCOMPARE(ParseRuleLine("np", rules), Rule("", "np"));
         QCOMPARE(ParseRuleLine("", rules), Rule("", ""));
         QCOMPARE(ParseRuleLine("bb   a", rules), Rule(std::string(1, '\0'), "bb")); // no digits: code 0
-        QCOMPARE(ParseRuleLine("bb 2.5", rules), Rule("\x02", "bb"));  // halves to even
+        QCOMPARE(ParseRuleLine("bb 2.5", rules), Rule("\x02", "bb"));               // halves to even
         QCOMPARE(ParseRuleLine("bb 3.5", rules), Rule("\x04", "bb"));
-        QCOMPARE(ParseRuleLine(" NP 12", rules), Rule("\x0C", "NP"));  // case kept, blanks trimmed
-        QCOMPARE(ParseRuleLine("zz  27", rules), Rule("\x1B", "zz"));  // unknown action kept
+        QCOMPARE(ParseRuleLine(" NP 12", rules), Rule("\x0C", "NP")); // case kept, blanks trimmed
+        QCOMPARE(ParseRuleLine("zz  27", rules), Rule("\x1B", "zz")); // unknown action kept
     }
 
     void triggerOutsideAByteIsAnError_data()
@@ -117,9 +119,11 @@ private Q_SLOTS:
         ParseRuleLine("ol  27 76", rules);
         ParseRuleLine("op  27 80", rules);
         ParseRuleLine("ol  27108", rules); // later "ol" wins
-        ParseRuleLine("OL  1", rules);      // exact comparison: not an "ol" rule
-        QCOMPARE(rules.LandscapeChars, std::string("\x1B" "l"));
-        QCOMPARE(rules.PortraitChars, std::string("\x1B" "P"));
+        ParseRuleLine("OL  1", rules);     // exact comparison: not an "ol" rule
+        QCOMPARE(rules.LandscapeChars, std::string("\x1B"
+                                                   "l"));
+        QCOMPARE(rules.PortraitChars, std::string("\x1B"
+                                                  "P"));
     }
 
     void sortProcessesEventsBeforeEveryPass()

@@ -117,7 +117,9 @@ private Q_SLOTS:
         QTest::newRow("folder without separator")
             << WithLine(FirstStartBytes, 6, "\"/var/spool/legacy\"") << "/var/spool/legacy/" << QByteArray();
         QTest::newRow("empty folder") << WithLine(FirstStartBytes, 6, "\"\"") << "/" << QByteArray();
-        QTest::newRow("LF lines, the last without one") << lf + "\"ol  27 76\"" << spool << QByteArray("\x1B" "L");
+        QTest::newRow("LF lines, the last without one") << lf + "\"ol  27 76\"" << spool
+                                                        << QByteArray("\x1B"
+                                                                      "L");
     }
     void readableVariants()
     {
@@ -139,7 +141,8 @@ private Q_SLOTS:
     void rulesLoadSortedAndEmptyLinesAreSkipped()
     {
         TempFolder folder;
-        folder.write(SettingsFileName, FirstStartBytes + "\"bb  27\"\r\n\r\n\"\"\r\n\"eb  28\"\r\n\"np  27 12\"\r\n\r\n");
+        folder.write(SettingsFileName,
+                     FirstStartBytes + "\"bb  27\"\r\n\r\n\"\"\r\n\"eb  28\"\r\n\"np  27 12\"\r\n\r\n");
         Settings s;
         Rules rules;
         int events = 0;
@@ -196,7 +199,8 @@ private Q_SLOTS:
         QTest::newRow("margin with a comma") << WithLine(FirstStartBytes, 5, "0,8") << "line 5 (LeftMargin)";
         QTest::newRow("huge exponent") << WithLine(FirstStartBytes, 5, "1e999") << "line 5 (LeftMargin)";
         QTest::newRow("logo position overflow") << WithLine(FirstStartBytes, 10, "1e39") << "line 10 (LogoX)";
-        QTest::newRow("trigger above 255") << FirstStartBytes + "\"np 256\"\r\n" << "line 12";
+        QTest::newRow("trigger above 255") << FirstStartBytes + "\"np 256\"\r\n"
+                                           << "line 12";
         QTest::newRow("NUL byte") << WithLine(FirstStartBytes, 2, QByteArray("\"Cour\0ier\"", 10)) << "NUL";
     }
     void unusableFilesStopTheLoadAndStayAsTheyWere()
@@ -225,7 +229,8 @@ private Q_SLOTS:
         QVERIFY(QDir(folder.path()).mkdir(SettingsFileName));
         Settings s;
         Rules rules;
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, LoadSettings(folder.fsPath() / SettingsFileName, s, rules, TestEnvironment()));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError,
+                                 LoadSettings(folder.fsPath() / SettingsFileName, s, rules, TestEnvironment()));
         QVERIFY(QFileInfo(folder.file(SettingsFileName)).isDir());
     }
 

@@ -17,22 +17,54 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cmdFile");
         QTest::addColumn<QString>("orientation");
         QTest::addColumn<bool>("pollMode");
-        QTest::newRow("empty: plain window") << "" << "" << "0" << false;
-        QTest::newRow("blanks only") << "   " << "" << "0" << false;
-        QTest::newRow("capitals with landscape") << "C:\\DATA\\OUT.TXT 1" << "C:\\DATA\\OUT.TXT" << "1" << false;
-        QTest::newRow("lower case: polling") << "c:\\data\\out.txt" << "c:\\data\\out.txt" << "0" << true;
-        QTest::newRow("polling in landscape") << "c:\\x 1" << "c:\\x" << "1" << true;
-        QTest::newRow("two blanks before 1") << "FILE  1" << "FILE" << "0" << false;
-        QTest::newRow("orientation 2") << "FILE 2" << "FILE" << "0" << false;
-        QTest::newRow("trailing text after 1") << "FILE 1 x" << "FILE" << "0" << false;
-        QTest::newRow("digits only") << "12345" << "12345" << "0" << false;
-        QTest::newRow("accented lower case") << "SPOOL\\ÁRVÍZő" << "SPOOL\\ÁRVÍZő" << "0" << true;
-        QTest::newRow("a slash makes a path: lower case") << "/srv/spool/out.txt 1" << "/srv/spool/out.txt" << "1" << false;
-        QTest::newRow("a slash makes a path: relative") << "spool/out.txt" << "spool/out.txt" << "0" << false;
-        QTest::newRow("a slash makes a path: accented") << "/SPOOL/ÁRVÍZő" << "/SPOOL/ÁRVÍZő" << "0" << false;
-        QTest::newRow("accented capitals") << "/SPOOL/ÁRVÍZŐ" << "/SPOOL/ÁRVÍZŐ" << "0" << false;
-        QTest::newRow("blanks around") << "  /OUT.TXT 1  " << "/OUT.TXT" << "1" << false;
-        QTest::newRow("path with blanks splits at the first") << "/MY FILES/OUT.TXT" << "/MY" << "0" << false;
+        QTest::newRow("empty: plain window") << ""
+                                             << ""
+                                             << "0" << false;
+        QTest::newRow("blanks only") << "   "
+                                     << ""
+                                     << "0" << false;
+        QTest::newRow("capitals with landscape") << "C:\\DATA\\OUT.TXT 1"
+                                                 << "C:\\DATA\\OUT.TXT"
+                                                 << "1" << false;
+        QTest::newRow("lower case: polling") << "c:\\data\\out.txt"
+                                             << "c:\\data\\out.txt"
+                                             << "0" << true;
+        QTest::newRow("polling in landscape") << "c:\\x 1"
+                                              << "c:\\x"
+                                              << "1" << true;
+        QTest::newRow("two blanks before 1") << "FILE  1"
+                                             << "FILE"
+                                             << "0" << false;
+        QTest::newRow("orientation 2") << "FILE 2"
+                                       << "FILE"
+                                       << "0" << false;
+        QTest::newRow("trailing text after 1") << "FILE 1 x"
+                                               << "FILE"
+                                               << "0" << false;
+        QTest::newRow("digits only") << "12345"
+                                     << "12345"
+                                     << "0" << false;
+        QTest::newRow("accented lower case") << "SPOOL\\ÁRVÍZő"
+                                             << "SPOOL\\ÁRVÍZő"
+                                             << "0" << true;
+        QTest::newRow("a slash makes a path: lower case") << "/srv/spool/out.txt 1"
+                                                          << "/srv/spool/out.txt"
+                                                          << "1" << false;
+        QTest::newRow("a slash makes a path: relative") << "spool/out.txt"
+                                                        << "spool/out.txt"
+                                                        << "0" << false;
+        QTest::newRow("a slash makes a path: accented") << "/SPOOL/ÁRVÍZő"
+                                                        << "/SPOOL/ÁRVÍZő"
+                                                        << "0" << false;
+        QTest::newRow("accented capitals") << "/SPOOL/ÁRVÍZŐ"
+                                           << "/SPOOL/ÁRVÍZŐ"
+                                           << "0" << false;
+        QTest::newRow("blanks around") << "  /OUT.TXT 1  "
+                                       << "/OUT.TXT"
+                                       << "1" << false;
+        QTest::newRow("path with blanks splits at the first") << "/MY FILES/OUT.TXT"
+                                                              << "/MY"
+                                                              << "0" << false;
     }
     void split()
     {
@@ -61,9 +93,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("folder");
         QTest::addColumn<QString>("tip");
-        QTest::newRow("accented") << QByteArray("/home/kov\xE1" "cs/") << QStringLiteral("Orvalinó (/home/kovács/sz\u00E1mla.txt)");
-        QTest::newRow("63: whole") << "/" + QByteArray(40, 'a') + "/" << "Orvalinó (/" + QString(40, 'a') + "/sz\u00E1mla.txt)";
-        QTest::newRow("64: cut") << "/" + QByteArray(41, 'a') + "/" << "Orvalinó (/" + QString(41, 'a') + "/sz\u00E1mla.txt";
+        QTest::newRow("accented") << QByteArray("/home/kov\xE1"
+                                                "cs/")
+                                  << QStringLiteral("Orvalinó (/home/kovács/sz\u00E1mla.txt)");
+        QTest::newRow("63: whole") << "/" + QByteArray(40, 'a') + "/"
+                                   << "Orvalinó (/" + QString(40, 'a') + "/sz\u00E1mla.txt)";
+        QTest::newRow("64: cut") << "/" + QByteArray(41, 'a') + "/"
+                                 << "Orvalinó (/" + QString(41, 'a') + "/sz\u00E1mla.txt";
     }
     void trayTip()
     {

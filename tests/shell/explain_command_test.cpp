@@ -18,24 +18,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output"); // the whole of standard output, or a line of it
         QTest::addColumn<QString>("errors");
         QTest::newRow("report") << "%1/JOB.TXT" << false << 0
-            << "Settings: %1/program/Orvalin.ini\n"
-               "Printer: Orvalin PDF (pages are counted on its paper)\n"
-               "File: %1/JOB.TXT\n"
-               "Orientation: landscape (trigger 27 38 in line 1)\n"
-               "Logo: no (no logo file)\n"
-               "Control sequences:\n"
-               "  27 38: 1 time, first in line 1: Orientation Landscape (rule 2)\n"
-               "  27 69: 1 time, first in line 2: Begin bold (rule 1)\n"
-               "  27 40: 1 time, first in line 2: printed as a character\n"
-               "  12: 1 time, first in line 2: Page break (rule 3)\n"
-               "Overlong lines:\n"
-               "  none\n"
-               "Pages: 2\n" << "";
-        QTest::newRow("logo that is no picture") << "%1/JOB.TXT" << true << 0
-                                                 << "\nLogo: no (the logo file %1/logo.bmp cannot be loaded)\n" << "";
-        QTest::newRow("missing file") << "/nowhere/JOB.TXT" << false << 1 << "" << "/nowhere/JOB.TXT";
-        QTest::newRow("a folder") << "/tmp" << false << 1 << "" << "/tmp";
-        QTest::newRow("no file named") << "" << false << 1 << "" << "needs the name of a spool file";
+                                << "Settings: %1/program/Orvalin.ini\n"
+                                   "Printer: Orvalin PDF (pages are counted on its paper)\n"
+                                   "File: %1/JOB.TXT\n"
+                                   "Orientation: landscape (trigger 27 38 in line 1)\n"
+                                   "Logo: no (no logo file)\n"
+                                   "Control sequences:\n"
+                                   "  27 38: 1 time, first in line 1: Orientation Landscape (rule 2)\n"
+                                   "  27 69: 1 time, first in line 2: Begin bold (rule 1)\n"
+                                   "  27 40: 1 time, first in line 2: printed as a character\n"
+                                   "  12: 1 time, first in line 2: Page break (rule 3)\n"
+                                   "Overlong lines:\n"
+                                   "  none\n"
+                                   "Pages: 2\n"
+                                << "";
+        QTest::newRow("logo that is no picture")
+            << "%1/JOB.TXT" << true << 0 << "\nLogo: no (the logo file %1/logo.bmp cannot be loaded)\n"
+            << "";
+        QTest::newRow("missing file") << "/nowhere/JOB.TXT" << false << 1 << ""
+                                      << "/nowhere/JOB.TXT";
+        QTest::newRow("a folder") << "/tmp" << false << 1 << ""
+                                  << "/tmp";
+        QTest::newRow("no file named") << "" << false << 1 << ""
+                                       << "needs the name of a spool file";
     }
     void explain()
     {
@@ -49,11 +54,12 @@ private Q_SLOTS:
         ProgramRun run(programFolder, home.path());
         run.environment().insert("CUPS_SERVER", home.file("no-cups.sock"));
         // Rules as the settings dialog stores them; the load sorts the longer triggers first.
-        WriteFileBytes(programFolder + "/Orvalin.ini",
-                       TestSettingsBytes("Orvalin PDF", home.path() + "/", "text.txt", 3000, logo ? home.file("logo.bmp") : "")
-                           + "\"bb  27 69\"\r\n\"np  12\"\r\n\"ol  27 38\"\r\n");
+        WriteFileBytes(programFolder + "/Orvalin.ini", TestSettingsBytes("Orvalin PDF", home.path() + "/", "text.txt",
+                                                                         3000, logo ? home.file("logo.bmp") : "")
+                                                           + "\"bb  27 69\"\r\n\"np  12\"\r\n\"ol  27 38\"\r\n");
         home.write("logo.bmp", "not a picture");
-        home.write("JOB.TXT", "ACME\x1b&\r\n\x1b" "Ebold\x1b(s\x0cnext\r\nend");
+        home.write("JOB.TXT", "ACME\x1b&\r\n\x1b"
+                              "Ebold\x1b(s\x0cnext\r\nend");
         const auto filled = [&home](const QString& text) { return text.contains("%1") ? text.arg(home.path()) : text; };
         run.start(file.isEmpty() ? QStringList{"--explain"} : QStringList{"--explain", filled(file)});
         QVERIFY(run.waitForExit(60000));

@@ -19,7 +19,7 @@ struct FakeDesk {
     Clock::time_point now = Clock::time_point(std::chrono::hours(1000));
     std::map<std::string, SpoolFileState> files; // full path -> state
     std::set<std::string> heldOpen, claimedElsewhere, unstatable;
-    std::set<std::string> kept; // printed but not deleted (a folder without write permission)
+    std::set<std::string> kept;     // printed but not deleted (a folder without write permission)
     Names printed, errors, reports; // printed: the paths given to the job; errors: boxes; reports: standard error
     std::vector<bool> timer;
     bool ending = false;
@@ -36,10 +36,7 @@ struct FakeDesk {
         startup.CmdLine = "tray 1";
         startup.CmdOrientation = "1";
     }
-    void OneShot(const std::string& file)
-    {
-        startup = StartupValues{file + " 1", file, file, "1", false};
-    }
+    void OneShot(const std::string& file) { startup = StartupValues{file + " 1", file, file, "1", false}; }
     void Add(const std::string& name, std::uint64_t size, seconds age = seconds(10))
     {
         files[name.front() == '/' ? name : "/spool/" + name] = SpoolFileState{size, now - age};
@@ -94,11 +91,11 @@ private Q_SLOTS:
     {
         FakeDesk desk;
         desk.Add("a.txt", 10);
-        desk.Add("b.txt", 0);                // empty: waits
-        desk.Add("c.txt", 1);                // one byte is a job
-        desk.Add("d.dat", 5);                // another name
-        desk.Add("/spool/sub/e.txt", 5);     // below the folder
-        desk.Add("f.txt", 5, seconds(1));    // still being written
+        desk.Add("b.txt", 0);                 // empty: waits
+        desk.Add("c.txt", 1);                 // one byte is a job
+        desk.Add("d.dat", 5);                 // another name
+        desk.Add("/spool/sub/e.txt", 5);      // below the folder
+        desk.Add("f.txt", 5, seconds(1));     // still being written
         desk.Add("g.txt", 5, -seconds(3600)); // a skewed clock does not hold it
         desk.Add("h.txt", 5);
         desk.claimedElsewhere.insert("/spool/h.txt"); // another instance has it
@@ -143,12 +140,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("said"); // in the one report
         QTest::addColumn<int>("tries");    // of the bad file in four ticks
         QTest::addColumn<bool>("box");     // reported in a box, else on standard error only
-        QTest::newRow("line too long") << "overflow" << "cannot be printed: Overflow" << 1 << true;
-        QTest::newRow("read error") << "content" << "Input/output error" << 1 << true;
-        QTest::newRow("cannot be opened") << "open" << "cannot be opened" << 4 << true;
-        QTest::newRow("cannot be examined") << "stat" << "Permission denied" << 0 << true;
-        QTest::newRow("cannot be deleted") << "delete" << "cannot be deleted" << 1 << true;
-        QTest::newRow("held open") << "held" << "still open for writing" << 0 << false;
+        QTest::newRow("line too long") << "overflow"
+                                       << "cannot be printed: Overflow" << 1 << true;
+        QTest::newRow("read error") << "content"
+                                    << "Input/output error" << 1 << true;
+        QTest::newRow("cannot be opened") << "open"
+                                          << "cannot be opened" << 4 << true;
+        QTest::newRow("cannot be examined") << "stat"
+                                            << "Permission denied" << 0 << true;
+        QTest::newRow("cannot be deleted") << "delete"
+                                           << "cannot be deleted" << 1 << true;
+        QTest::newRow("held open") << "held"
+                                   << "still open for writing" << 0 << false;
     }
     void filesThatCannotBePrinted()
     {
@@ -269,7 +272,6 @@ private Q_SLOTS:
         QVERIFY(desk.errors.empty() && desk.timer.empty()); // the end of the run reports
         QCOMPARE(desk.state.Ticks, std::int16_t(5));
     }
-
 };
 
 QTEST_GUILESS_MAIN(PollTickTest)

@@ -42,14 +42,15 @@ private Q_SLOTS:
         TempFolder home;
         ProgramRun run(home.file("program"), home.path());
         const QString settings = home.file(linked ? "elsewhere/Orvalin.ini" : "program/Orvalin.ini");
-        QVERIFY(!linked || (QDir().mkpath(home.file("elsewhere")) && QFile::link(settings, home.file("program/Orvalin.ini"))));
+        QVERIFY(!linked
+                || (QDir().mkpath(home.file("elsewhere")) && QFile::link(settings, home.file("program/Orvalin.ini"))));
         run.start(mode.isEmpty() ? QStringList() : QStringList{mode});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(settings), 10000);
         QTest::qWait(300);
         QVERIFY(run.running());
-        QCOMPARE(ReadFileBytes(settings),
-                 "\"Orvalin PDF\"\r\n\"" + QByteArray::fromStdString(DefaultFontFamily()) + "\"\r\n10\r\n3000\r\n0.8\r\n\""
-                     + home.path().toUtf8() + "/Spool/\"\r\n\"text.txt\"\r\n\"\"\r\n\"\"\r\n0\r\n0\r\n");
+        QCOMPARE(ReadFileBytes(settings), "\"Orvalin PDF\"\r\n\"" + QByteArray::fromStdString(DefaultFontFamily())
+                                              + "\"\r\n10\r\n3000\r\n0.8\r\n\"" + home.path().toUtf8()
+                                              + "/Spool/\"\r\n\"text.txt\"\r\n\"\"\r\n\"\"\r\n0\r\n0\r\n");
         ::kill(static_cast<pid_t>(run.process().processId()), signal);
         QVERIFY(run.waitForExit(10000));
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);
@@ -66,7 +67,8 @@ private Q_SLOTS:
         QTest::newRow("lower-case absolute path") << "file" << 0 << "";
         QTest::newRow("a link to the file") << "link" << 0 << "";
         QTest::newRow("logo job stays open") << "logo" << 0 << "";
-        QTest::newRow("missing") << "missing" << 3 << "The file %1 was not printed after 10 tries: The file %1 does not exist.";
+        QTest::newRow("missing") << "missing" << 3
+                                 << "The file %1 was not printed after 10 tries: The file %1 does not exist.";
         QTest::newRow("a dangling link") << "dangling" << 3 << "does not exist";
         QTest::newRow("unreadable") << "unreadable" << 3 << "cannot be opened";
     }
@@ -108,7 +110,8 @@ private Q_SLOTS:
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);
         QVERIFY2(run.exitCode() == status, qPrintable(run.standardError()));
         QCOMPARE(QDir(home.file("program/PDF")).entryList({"*.pdf"}).size(), status == 0 ? 1 : 0);
-        QVERIFY2(run.standardError().contains(said.contains("%1") ? said.arg(named) : said), qPrintable(run.standardError()));
+        QVERIFY2(run.standardError().contains(said.contains("%1") ? said.arg(named) : said),
+                 qPrintable(run.standardError()));
         QCOMPARE(run.standardError().count("was not printed"), status == 0 ? 0 : 1);
         QVERIFY(QFile::exists(home.file("data/out.txt")));
         QCOMPARE(ReadFileBytes(settings), bytes);
@@ -120,9 +123,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("errors");
-        QTest::newRow("help") << "--help" << 0 << "ORVALIN_CODEPAGES" << "";
-        QTest::newRow("version") << "--version" << 0 << "orvalin 0." << "";
-        QTest::newRow("unknown") << "--frobnicate" << 2 << "" << "unknown option --frobnicate";
+        QTest::newRow("help") << "--help" << 0 << "ORVALIN_CODEPAGES"
+                              << "";
+        QTest::newRow("version") << "--version" << 0 << "orvalin 0."
+                                 << "";
+        QTest::newRow("unknown") << "--frobnicate" << 2 << ""
+                                 << "unknown option --frobnicate";
     }
     void optionsAnswerWithoutStarting()
     {
@@ -149,7 +155,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(home));
         ProgramRun run(top.file("program"), home);
         run.start({QStringLiteral("watch")});
-        QTRY_VERIFY_WITH_TIMEOUT(run.standardError().contains("cannot be written in the settings file's code page"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(run.standardError().contains("cannot be written in the settings file's code page"),
+                                 20000);
         QVERIFY(run.standardError().contains(home + "/Spool/") && run.standardError().contains("ORVALIN_CODEPAGES"));
         run.terminate();
         QVERIFY(run.waitForExit(10000));
@@ -160,9 +167,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes"); // empty: a folder in its place
         QTest::addColumn<QString>("problem");
         QTest::newRow("too short") << QByteArray("\"Orvalin PDF\"\r\n\"Courier New\"\r\n") << "FontSize is missing";
-        QTest::newRow("not a number") << SettingsWith("/x/", 100).replace("3000", "x").replace("\r\n100\r\n", "\r\nlots\r\n")
-                                      << "line 4 (PollInterval)";
-        QTest::newRow("trigger out of range") << SettingsWith("/x/", 100) + "\"np 300\"\r\n" << "line 12";
+        QTest::newRow("not a number")
+            << SettingsWith("/x/", 100).replace("3000", "x").replace("\r\n100\r\n", "\r\nlots\r\n")
+            << "line 4 (PollInterval)";
+        QTest::newRow("trigger out of range") << SettingsWith("/x/", 100) + "\"np 300\"\r\n"
+                                              << "line 12";
         QTest::newRow("binary garbage") << QByteArray("\x00\xFF\xFE garbage", 12) << "NUL";
         QTest::newRow("a folder") << QByteArray() << "cannot be written";
     }

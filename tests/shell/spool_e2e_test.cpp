@@ -79,8 +79,10 @@ private Q_SLOTS:
         WriteOldFile(desk.spool + "/poison.txt", poison);
         WriteOldFile(desk.spool + "/READ-ERROR.txt", "unreadable\r\n");
         QVERIFY(QFile::link("/etc/hostname", desk.spool + "/link.txt"));
-        desk.run->environment().insert("LD_PRELOAD", BuiltProgram().section('/', 0, -2) + "/tests/bin/liborvalin_read_error_shim.so");
-        desk.run->environment().insert("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0"); // the shim comes first
+        desk.run->environment().insert("LD_PRELOAD",
+                                       BuiltProgram().section('/', 0, -2) + "/tests/bin/liborvalin_read_error_shim.so");
+        desk.run->environment().insert("ASAN_OPTIONS",
+                                       "detect_leaks=0:verify_asan_link_order=0"); // the shim comes first
         desk.start();
         QFile out(desk.spool + "/paused.txt");
         QVERIFY(out.open(QIODevice::WriteOnly));
@@ -121,7 +123,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(HasOpen(desk.run->process().processId(), desk.spool + "/text.txt"), 20000);
         WriteFileBytes(desk.spool + "/text.next", "NEW JOB\r\n");
         QVERIFY(::rename(QFile::encodeName(desk.spool + "/text.next").constData(),
-                         QFile::encodeName(desk.spool + "/text.txt").constData()) == 0);
+                         QFile::encodeName(desk.spool + "/text.txt").constData())
+                == 0);
         QTRY_COMPARE_WITH_TIMEOUT(Pdfs(desk.program).size(), 2, 60000);
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(desk.spool + "/text.txt"), 10000);
         QStringList texts = PdfTexts(Pdfs(desk.program));
@@ -136,7 +139,8 @@ private Q_SLOTS:
     {
         Desk first("Orvalin PDF", "*.txt", 100);
         Desk second("Orvalin PDF", "*.txt", 100);
-        WriteFileBytes(second.program + "/Orvalin.ini", TestSettingsBytes("Orvalin PDF", first.spool + "/", "*.txt", 100));
+        WriteFileBytes(second.program + "/Orvalin.ini",
+                       TestSettingsBytes("Orvalin PDF", first.spool + "/", "*.txt", 100));
         WriteFiles(first.spool, 1000);
         first.start();
         QTRY_VERIFY_WITH_TIMEOUT(Pdfs(first.program).size() >= 100, 60000);
@@ -157,9 +161,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("watched"); // relative to the program folder
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("settings and program") << "." << "*.*";
-        QTest::newRow("settings by its own pattern") << "." << "*.ini";
-        QTest::newRow("filed documents") << "PDF" << "*.pdf";
+        QTest::newRow("settings and program") << "."
+                                              << "*.*";
+        QTest::newRow("settings by its own pattern") << "."
+                                                     << "*.ini";
+        QTest::newRow("filed documents") << "PDF"
+                                         << "*.pdf";
     }
     void orvalinsOwnFilesAreNeverJobs()
     {
@@ -189,10 +196,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("said");
-        QTest::newRow("disk full") << "tmpfs" << "could not be written";
-        QTest::newRow("file-size limit") << "fsize" << "could not be written";
-        QTest::newRow("folder it may not write") << "nobody" << "cannot be deleted";
-        QTest::newRow("folder missing") << "missing" << "The spool folder cannot be read";
+        QTest::newRow("disk full") << "tmpfs"
+                                   << "could not be written";
+        QTest::newRow("file-size limit") << "fsize"
+                                         << "could not be written";
+        QTest::newRow("folder it may not write") << "nobody"
+                                                 << "cannot be deleted";
+        QTest::newRow("folder missing") << "missing"
+                                        << "The spool folder cannot be read";
     }
     void faultsOfTheMachine()
     {
@@ -209,7 +220,9 @@ private Q_SLOTS:
             if (mounted)
                 ::umount(pdfFolder.constData());
         });
-        if (fault == "tmpfs" && !(QDir().mkpath(desk.program + "/PDF") && (mounted = ::mount("tmpfs", pdfFolder.constData(), "tmpfs", 0, "size=16k") == 0)))
+        if (fault == "tmpfs"
+            && !(QDir().mkpath(desk.program + "/PDF")
+                 && (mounted = ::mount("tmpfs", pdfFolder.constData(), "tmpfs", 0, "size=16k") == 0)))
             QSKIP("cannot mount a small tmpfs here");
         if (fault == "fsize")
             desk.run->process().setChildProcessModifier([] {
@@ -225,7 +238,7 @@ private Q_SLOTS:
             QVERIFY(QDir(desk.spool).removeRecursively());
         desk.start();
         QTRY_VERIFY_WITH_TIMEOUT(desk.run->standardError().contains(said), 30000);
-        QTest::qWait(1500); // fifteen ticks
+        QTest::qWait(1500);           // fifteen ticks
         QVERIFY(desk.run->running()); // no SIGXFSZ
         QVERIFY2(desk.run->standardError().count(said) == 1, qPrintable(desk.run->standardError()));
         QCOMPARE(Pdfs(desk.program).size(), fault == "nobody" ? 1 : 0);

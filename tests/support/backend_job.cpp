@@ -22,8 +22,8 @@ void BackEndJob::Rule(std::string trigger, std::string action)
 bool BackEndJob::Print(const QByteArray& bytes, const std::string& orientation)
 {
     folder.write("text.txt", bytes);
-    PrintJobContext context{global.settings, global.rules, global.print, deletePrinted, *printers, *canvas,
-                            LogoPictureOf(logo)};
+    PrintJobContext context{global.settings, global.rules, global.print,       deletePrinted,
+                            *printers,       *canvas,      LogoPictureOf(logo)};
     return PrintJob(folder.file("text.txt").toStdString(), orientation, context, global.print.JobHasLogo);
 }
 

@@ -34,7 +34,8 @@ int PdfPageCount(const QString& path)
 QSizeF PdfPageSize(const QString& path, int page)
 {
     const QString number = QString::number(page);
-    const QString info = Poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), number, QStringLiteral("-l"), number, path});
+    const QString info =
+        Poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), number, QStringLiteral("-l"), number, path});
     const QRegularExpressionMatch match =
         QRegularExpression(QStringLiteral("^Page\\s+%1 size:\\s+([0-9.]+) x ([0-9.]+) pts").arg(page),
                            QRegularExpression::MultilineOption)
@@ -130,10 +131,10 @@ QImage PdfPageImage(const QString& path, int page, int dotsPerInch)
 {
     QTemporaryDir out;
     const QString base = out.filePath(QStringLiteral("page"));
-    if (Poppler(QStringLiteral("pdftoppm"), {QStringLiteral("-gray"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
-                                           QStringLiteral("-r"), QString::number(dotsPerInch), QStringLiteral("-f"),
-                                           QString::number(page), QStringLiteral("-l"), QString::number(page), path,
-                                           base})
+    if (Poppler(QStringLiteral("pdftoppm"),
+                {QStringLiteral("-gray"), QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-r"),
+                 QString::number(dotsPerInch), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                 QString::number(page), path, base})
             .isNull())
         return {};
     return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
@@ -149,8 +150,8 @@ int PdfImageCount(const QString& path)
 QStringList PdfImageEncodings(const QString& path)
 {
     QStringList encodings;
-    const QStringList lines =
-        Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path})
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Two header lines, then one image a line: page num type width height color comp bpc enc …
     for (qsizetype i = 2; i < lines.size(); ++i)
         encodings << lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts).value(8);
@@ -161,7 +162,8 @@ QList<QImage> PdfImages(const QString& path)
 {
     QList<QImage> images;
     QTemporaryDir out;
-    if (Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-png"), path, out.filePath(QStringLiteral("image"))}).isNull())
+    if (Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-png"), path, out.filePath(QStringLiteral("image"))})
+            .isNull())
         return images;
     const QDir dir(out.path());
     for (const QString& name : dir.entryList({QStringLiteral("image-*.png")}, QDir::Files, QDir::Name))

@@ -27,7 +27,8 @@ bool WriteText(const QString& path, const QString& text, QFileDevice::Permission
 
 // The backend: without arguments it lists its device; with a job it copies the document (argument
 // 6, or standard input) into the folder of its device URI, under a name that appears only when the
-// copy is complete, and the job's options (argument 5) beside it. cupsd runs it as root only while it is mode 0700 and owned by root.
+// copy is complete, and the job's options (argument 5) beside it. cupsd runs it as root only while it is mode 0700 and
+// owned by root.
 const char* const BackendScript = R"(#!/bin/sh
 if [ $# -eq 0 ]; then
   echo 'direct orvalinsave "Unknown" "Orvalin test backend"'
@@ -64,9 +65,9 @@ bool PrivateCups::start(int timeoutMs)
     }
     const QString root = dir_.path();
     // The scheduler drops to user lp for some helpers; they must be able to reach its folders.
-    QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                    QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                    QFileDevice::ExeOther);
+    QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                    | QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                    | QFileDevice::ExeOther);
     QDir folder(root);
     for (const char* sub : {"conf", "spool/tmp", "cache", "state", "log", "bin/backend", "jobs"})
         folder.mkpath(QString::fromLatin1(sub));
@@ -99,8 +100,8 @@ bool PrivateCups::start(int timeoutMs)
     cupsd_->setStandardOutputFile(folder.filePath(QStringLiteral("log/cupsd.out")));
     // The scheduler ends with the test process, even when the test crashes.
     cupsd_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    cupsd_->start(QStringLiteral("/usr/sbin/cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"), cupsdConf,
-                                                      QStringLiteral("-s"), filesConf});
+    cupsd_->start(QStringLiteral("/usr/sbin/cupsd"),
+                  {QStringLiteral("-f"), QStringLiteral("-c"), cupsdConf, QStringLiteral("-s"), filesConf});
     if (!cupsd_->waitForStarted(10000)) {
         error_ = QStringLiteral("cupsd did not start: ") + cupsd_->errorString();
         return false;
@@ -172,8 +173,8 @@ bool PrivateCups::addQueue(const QString& name, bool makeDefault)
 {
     const QString jobs = savedJobFolder(name);
     QDir().mkpath(jobs);
-    if (!run(QStringLiteral("lpadmin"),
-             {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), QStringLiteral("orvalinsave:") + jobs}))
+    if (!run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                         QStringLiteral("orvalinsave:") + jobs}))
         return false;
     return !makeDefault || run(QStringLiteral("lpadmin"), {QStringLiteral("-d"), name});
 }
@@ -188,23 +189,25 @@ bool PrivateCups::addQueueWithMargins(const QString& name, const QMarginsF& poin
             .arg(width - points.right())
             .arg(height - points.top());
     };
-    const QString ppd = QStringLiteral(
-        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
-        "*LanguageEncoding: ISOLatin1\n*PCFileName: \"ORVMARG.PPD\"\n*Manufacturer: \"Orvalin\"\n"
-        "*Product: \"(Margins)\"\n*ModelName: \"Orvalin margins\"\n*ShortNickName: \"Orvalin margins\"\n"
-        "*NickName: \"Orvalin margins\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n"
-        "*ColorDevice: False\n*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
-        "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
-        "*cupsFilter2: \"application/vnd.cups-pdf application/pdf 0 -\"\n"
-        "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: A4\n"
-        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-        "*PageSize Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageSize\n"
-        "*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: A4\n"
-        "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
-        "*PageRegion Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
-        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"%1\"\n*ImageableArea Letter/Letter: \"%2\"\n"
-        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/Letter: \"612 792\"\n")
-        .arg(area(595, 842), area(612, 792));
+    const QString ppd =
+        QStringLiteral(
+            "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
+            "*LanguageEncoding: ISOLatin1\n*PCFileName: \"ORVMARG.PPD\"\n*Manufacturer: \"Orvalin\"\n"
+            "*Product: \"(Margins)\"\n*ModelName: \"Orvalin margins\"\n*ShortNickName: \"Orvalin margins\"\n"
+            "*NickName: \"Orvalin margins\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n"
+            "*ColorDevice: False\n*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
+            "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
+            "*cupsFilter2: \"application/vnd.cups-pdf application/pdf 0 -\"\n"
+            "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: A4\n"
+            "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+            "*PageSize Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+            "*OpenUI *PageRegion: PickOne\n*OrderDependency: 10 AnySetup *PageRegion\n*DefaultPageRegion: A4\n"
+            "*PageRegion A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+            "*PageRegion Letter/Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*CloseUI: *PageRegion\n"
+            "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"%1\"\n*ImageableArea Letter/Letter: \"%2\"\n"
+            "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/Letter: \"612 "
+            "792\"\n")
+            .arg(area(595, 842), area(612, 792));
     const QString ppdFile = dir_.filePath(name + QStringLiteral(".ppd"));
     if (!WriteText(ppdFile, ppd)) {
         error_ = QStringLiteral("cannot write the PPD");
@@ -214,9 +217,9 @@ bool PrivateCups::addQueueWithMargins(const QString& name, const QMarginsF& poin
     QDir().mkpath(jobs);
     // lpadmin may give a new driver queue the machine's own default paper; A4 is asked for.
     return run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                                           QStringLiteral("orvalinsave:") + jobs, QStringLiteral("-P"), ppdFile}) &&
-           run(QStringLiteral("lpadmin"),
-               {QStringLiteral("-p"), name, QStringLiteral("-o"), QStringLiteral("PageSize=A4")});
+                                           QStringLiteral("orvalinsave:") + jobs, QStringLiteral("-P"), ppdFile})
+           && run(QStringLiteral("lpadmin"),
+                  {QStringLiteral("-p"), name, QStringLiteral("-o"), QStringLiteral("PageSize=A4")});
 }
 
 bool PrivateCups::disable(const QString& name) { return run(QStringLiteral("cupsdisable"), {name}); }

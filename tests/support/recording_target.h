@@ -15,12 +15,13 @@
 #include <string>
 #include <vector>
 
-#define RECORDED_OPS(X)                                                                                      \
-    X(CurrentX) X(SetCurrentX) X(CurrentY) X(SetCurrentY) X(PrintText) X(PrintLineEnd) X(NewPage)              \
-    X(PaintPicture) X(FontName) X(SetFontName) X(FontSize) X(SetFontSize) X(FontCharset) X(SetFontCharset)    \
-    X(FontBold) X(SetFontBold) X(FontItalic) X(SetFontItalic) X(FontUnderline) X(SetFontUnderline)            \
-    X(SetFontTransparent) X(DeviceName) X(Orientation) X(SetOrientation) X(SetPrintQuality) X(PageWidth)      \
-    X(PageHeight) X(EndDoc) X(KillDoc) X(Width) X(Height) X(SetSize) X(Cls) X(DrawOnto) X(Show)
+#define RECORDED_OPS(X)                                                                                                \
+    X(CurrentX)                                                                                                        \
+    X(SetCurrentX) X(CurrentY) X(SetCurrentY) X(PrintText) X(PrintLineEnd) X(NewPage) X(PaintPicture) X(FontName)      \
+        X(SetFontName) X(FontSize) X(SetFontSize) X(FontCharset) X(SetFontCharset) X(FontBold) X(SetFontBold)          \
+            X(FontItalic) X(SetFontItalic) X(FontUnderline) X(SetFontUnderline) X(SetFontTransparent) X(DeviceName)    \
+                X(Orientation) X(SetOrientation) X(SetPrintQuality) X(PageWidth) X(PageHeight) X(EndDoc) X(KillDoc)    \
+                    X(Width) X(Height) X(SetSize) X(Cls) X(DrawOnto) X(Show)
 #define RECORDED_OP_ENUMERATOR(name) name,
 enum class Op { RECORDED_OPS(RECORDED_OP_ENUMERATOR) };
 #undef RECORDED_OP_ENUMERATOR
@@ -84,15 +85,32 @@ public:
             if (call.failed)
                 continue;
             switch (call.op) {
-            case Op::PrintText: out += call.text; break;
-            case Op::PrintLineEnd: out += '\n'; break;
-            case Op::NewPage: out += "<np>"; break;
-            case Op::SetCurrentX: case Op::SetCurrentY: break;
-            case Op::SetFontBold: out += styles ? (call.value ? "<b1>" : "<b0>") : ""; break;
-            case Op::SetFontItalic: out += styles ? (call.value ? "<i1>" : "<i0>") : ""; break;
-            case Op::SetFontUnderline: out += styles ? (call.value ? "<u1>" : "<u0>") : ""; break;
-            case Op::SetFontSize: out += styles ? "<s" + Number(call.value) + ">" : ""; break;
-            default: out += styles ? std::string("<") + OpName(call.op) + ">" : "";
+            case Op::PrintText:
+                out += call.text;
+                break;
+            case Op::PrintLineEnd:
+                out += '\n';
+                break;
+            case Op::NewPage:
+                out += "<np>";
+                break;
+            case Op::SetCurrentX:
+            case Op::SetCurrentY:
+                break;
+            case Op::SetFontBold:
+                out += styles ? (call.value ? "<b1>" : "<b0>") : "";
+                break;
+            case Op::SetFontItalic:
+                out += styles ? (call.value ? "<i1>" : "<i0>") : "";
+                break;
+            case Op::SetFontUnderline:
+                out += styles ? (call.value ? "<u1>" : "<u0>") : "";
+                break;
+            case Op::SetFontSize:
+                out += styles ? "<s" + Number(call.value) + ">" : "";
+                break;
+            default:
+                out += styles ? std::string("<") + OpName(call.op) + ">" : "";
             }
         }
         return out;
@@ -113,43 +131,115 @@ public:
     }
     static std::string Number(double value) { return QByteArray::number(value, 'g', 10).toStdString(); }
 
-    double CurrentX() const override { Check(Op::CurrentX); return penX; }
-    void SetCurrentX(double x) override { Do(Op::SetCurrentX, [&] { penX = x; }, x); }
-    double CurrentY() const override { Check(Op::CurrentY); return penY; }
-    void SetCurrentY(double y) override { Do(Op::SetCurrentY, [&] { penY = y; }, y); }
+    double CurrentX() const override
+    {
+        Check(Op::CurrentX);
+        return penX;
+    }
+    void SetCurrentX(double x) override
+    {
+        Do(
+            Op::SetCurrentX, [&] { penX = x; }, x);
+    }
+    double CurrentY() const override
+    {
+        Check(Op::CurrentY);
+        return penY;
+    }
+    void SetCurrentY(double y) override
+    {
+        Do(
+            Op::SetCurrentY, [&] { penY = y; }, y);
+    }
     void PrintText(const std::string& bytes) override
     {
-        Do(Op::PrintText, [&] { penX += double(bytes.size()) * font.size * TwipsPerCharacterPerPoint; }, 0, bytes);
+        Do(
+            Op::PrintText, [&] { penX += double(bytes.size()) * font.size * TwipsPerCharacterPerPoint; }, 0, bytes);
     }
-    void PrintLineEnd() override { Do(Op::PrintLineEnd, [&] { penX = 0; penY += font.size * LineEndTwipsPerPoint; }); }
-    void NewPage() override { Do(Op::NewPage, [&] { ++pages; penX = penY = 0; }); }
+    void PrintLineEnd() override
+    {
+        Do(Op::PrintLineEnd, [&] {
+            penX = 0;
+            penY += font.size * LineEndTwipsPerPoint;
+        });
+    }
+    void NewPage() override
+    {
+        Do(Op::NewPage, [&] {
+            ++pages;
+            penX = penY = 0;
+        });
+    }
 
-    std::string FontName() const override { Check(Op::FontName); return font.name; }
+    std::string FontName() const override
+    {
+        Check(Op::FontName);
+        return font.name;
+    }
     void SetFontName(const std::string& name) override
     {
         Refuse(Op::SetFontName, !knownFonts.empty() && knownFonts.count(name) == 0, 0, name);
-        Do(Op::SetFontName, [&] { font.name = name; }, 0, name);
+        Do(
+            Op::SetFontName, [&] { font.name = name; }, 0, name);
     }
-    double FontSize() const override { Check(Op::FontSize); return font.size; }
+    double FontSize() const override
+    {
+        Check(Op::FontSize);
+        return font.size;
+    }
     void SetFontSize(double points) override
     {
         Refuse(Op::SetFontSize, !(points > 0 && points <= 2160), points);
-        Do(Op::SetFontSize, [&] { font.size = points; }, points);
+        Do(
+            Op::SetFontSize, [&] { font.size = points; }, points);
     }
-    CharacterSet FontCharset() const override { Check(Op::FontCharset); return font.charset; }
+    CharacterSet FontCharset() const override
+    {
+        Check(Op::FontCharset);
+        return font.charset;
+    }
     void SetFontCharset(CharacterSet charset) override
     {
-        Do(Op::SetFontCharset, [&] { font.charset = charset; }, static_cast<int>(charset));
+        Do(
+            Op::SetFontCharset, [&] { font.charset = charset; }, static_cast<int>(charset));
     }
-    bool FontBold() const override { Check(Op::FontBold); return font.bold; }
-    void SetFontBold(bool on) override { Do(Op::SetFontBold, [&] { font.bold = on; }, on); }
-    bool FontItalic() const override { Check(Op::FontItalic); return font.italic; }
-    void SetFontItalic(bool on) override { Do(Op::SetFontItalic, [&] { font.italic = on; }, on); }
-    bool FontUnderline() const override { Check(Op::FontUnderline); return font.underline; }
-    void SetFontUnderline(bool on) override { Do(Op::SetFontUnderline, [&] { font.underline = on; }, on); }
-    void SetFontTransparent(bool on) override { Do(Op::SetFontTransparent, [&] { font.transparent = on; }, on); }
-    void PaintPicture(const QImage&, double x, double y, double width, double height, double sourceX,
-                      double sourceY, double sourceWidth, double sourceHeight) override
+    bool FontBold() const override
+    {
+        Check(Op::FontBold);
+        return font.bold;
+    }
+    void SetFontBold(bool on) override
+    {
+        Do(
+            Op::SetFontBold, [&] { font.bold = on; }, on);
+    }
+    bool FontItalic() const override
+    {
+        Check(Op::FontItalic);
+        return font.italic;
+    }
+    void SetFontItalic(bool on) override
+    {
+        Do(
+            Op::SetFontItalic, [&] { font.italic = on; }, on);
+    }
+    bool FontUnderline() const override
+    {
+        Check(Op::FontUnderline);
+        return font.underline;
+    }
+    void SetFontUnderline(bool on) override
+    {
+        Do(
+            Op::SetFontUnderline, [&] { font.underline = on; }, on);
+    }
+    void SetFontTransparent(bool on) override
+    {
+        Do(
+            Op::SetFontTransparent, [&] { font.transparent = on; }, on);
+    }
+    void PaintPicture(const QImage&, double x, double y, double width, double height, double sourceX, double sourceY,
+                      double sourceWidth, double sourceHeight) override
     {
         Do(Op::PaintPicture, [] {}, 0, {}, {x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight});
     }
@@ -207,25 +297,59 @@ public:
     // Called when EndDoc is asked, before the document ends; may throw to make EndDoc fail.
     std::function<void()> onEndDoc;
 
-    std::string DeviceName() const override { Check(Op::DeviceName); return name_; }
-    PageOrientation Orientation() const override { Check(Op::Orientation); return orientation; }
+    std::string DeviceName() const override
+    {
+        Check(Op::DeviceName);
+        return name_;
+    }
+    PageOrientation Orientation() const override
+    {
+        Check(Op::Orientation);
+        return orientation;
+    }
     void SetOrientation(PageOrientation value) override
     {
-        Refuse(Op::SetOrientation, value != PageOrientation::Portrait && value != PageOrientation::Landscape, int(value));
-        Do(Op::SetOrientation, [&] { orientation = value; }, static_cast<int>(value));
+        Refuse(Op::SetOrientation, value != PageOrientation::Portrait && value != PageOrientation::Landscape,
+               int(value));
+        Do(
+            Op::SetOrientation, [&] { orientation = value; }, static_cast<int>(value));
     }
-    void SetPrintQuality(PrintQuality value) override { Do(Op::SetPrintQuality, [&] { quality = value; }, int(value)); }
-    double PageWidth() const override { Check(Op::PageWidth); return Landscape() ? A4LongSide : A4ShortSide; }
-    double PageHeight() const override { Check(Op::PageHeight); return Landscape() ? A4ShortSide : A4LongSide; }
+    void SetPrintQuality(PrintQuality value) override
+    {
+        Do(
+            Op::SetPrintQuality, [&] { quality = value; }, int(value));
+    }
+    double PageWidth() const override
+    {
+        Check(Op::PageWidth);
+        return Landscape() ? A4LongSide : A4ShortSide;
+    }
+    double PageHeight() const override
+    {
+        Check(Op::PageHeight);
+        return Landscape() ? A4ShortSide : A4LongSide;
+    }
     void EndDoc() override
     {
         if (onEndDoc)
             onEndDoc();
-        Do(Op::EndDoc, [&] { pages = 0; penX = penY = 0; });
+        Do(Op::EndDoc, [&] {
+            pages = 0;
+            penX = penY = 0;
+        });
     }
-    void KillDoc() override { Do(Op::KillDoc, [&] { pages = 0; penX = penY = 0; }); }
+    void KillDoc() override
+    {
+        Do(Op::KillDoc, [&] {
+            pages = 0;
+            penX = penY = 0;
+        });
+    }
     // Records the canvas laid over the current page.
-    void RecordCanvas(double width, double height) { Do(Op::DrawOnto, [] {}, 0, "canvas", {width, height}); }
+    void RecordCanvas(double width, double height)
+    {
+        Do(Op::DrawOnto, [] {}, 0, "canvas", {width, height});
+    }
 
 private:
     bool Landscape() const { return orientation == PageOrientation::Landscape; }
@@ -236,17 +360,39 @@ class RecordingCanvas : public RecordingSurface<Canvas> {
 public:
     double width = 0, height = 0;
 
-    double Width() const override { Check(Op::Width); return width; }
-    double Height() const override { Check(Op::Height); return height; }
-    void SetSize(double w, double h) override { Do(Op::SetSize, [&] { width = w; height = h; }, 0, {}, {w, h}); }
-    void Cls() override { Do(Op::Cls, [&] { penX = penY = 0; }); }
+    double Width() const override
+    {
+        Check(Op::Width);
+        return width;
+    }
+    double Height() const override
+    {
+        Check(Op::Height);
+        return height;
+    }
+    void SetSize(double w, double h) override
+    {
+        Do(Op::SetSize,
+           [&] {
+               width = w;
+               height = h;
+           },
+           0, {}, {w, h});
+    }
+    void Cls() override
+    {
+        Do(Op::Cls, [&] { penX = penY = 0; });
+    }
     void DrawOnto(Printer& printer) override
     {
         Do(Op::DrawOnto, [] {}, 0, printer.DeviceName(), {width, height});
         if (auto* recording = dynamic_cast<RecordingPrinter*>(&printer))
             recording->RecordCanvas(width, height);
     }
-    void Show() override { Do(Op::Show, [] {}); }
+    void Show() override
+    {
+        Do(Op::Show, [] {});
+    }
     // Calls since the last Cls: what the canvas shows now.
     std::vector<DrawCall> SinceCls() const;
 };

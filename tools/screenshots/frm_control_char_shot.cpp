@@ -33,15 +33,13 @@ int main(int argc, char** argv)
     const bool list = kind == QLatin1String("list");
     if (list) {
         // The open action list: all 22 labels.
-        QTimer::singleShot(200, &editor, [&] {
-            editor.findChild<QComboBox*>(QStringLiteral("selAction"))->showPopup();
-        });
+        QTimer::singleShot(200, &editor,
+                           [&] { editor.findChild<QComboBox*>(QStringLiteral("selAction"))->showPopup(); });
     }
     int status = 1;
     QTimer::singleShot(700, &editor, [&] {
         // The window as the display shows it, decorations aside; with the list, the whole screen.
-        const QPixmap shot = list ? editor.screen()->grabWindow(0)
-                                  : editor.screen()->grabWindow(editor.winId());
+        const QPixmap shot = list ? editor.screen()->grabWindow(0) : editor.screen()->grabWindow(editor.winId());
         status = shot.save(output) ? 0 : 1;
         editor.reject();
     });

@@ -2,8 +2,8 @@
 // picture of it, and one with the rule list's popup open, into the folder given as argument.
 #include "dialogs/controlcodes/edit_control_code.h"
 #include "dialogs/settings/frm_settings.h"
-#include "platform/fonts.h"
 #include "platform/folder_browser.h"
+#include "platform/fonts.h"
 
 #include <QApplication>
 #include <QDir>

@@ -88,8 +88,8 @@ std::optional<ControlChar> BuildControlChar(const ControlCharForm& form, const A
         else
             error = true;
     } else if (form.ActionIndex > 0 && form.ActionIndex < static_cast<int>(table.size())) {
-        rule.ActionCode = form.ActionIndex == opened ? form.OpenedAction
-                                                     : table[static_cast<std::size_t>(form.ActionIndex)].Code;
+        rule.ActionCode =
+            form.ActionIndex == opened ? form.OpenedAction : table[static_cast<std::size_t>(form.ActionIndex)].Code;
     } else if (form.ActionIndex < 0 && opened < 0) {
         // An unknown code opens with no entry selected; without a choice it stays as it was.
         rule.ActionCode = form.OpenedAction;

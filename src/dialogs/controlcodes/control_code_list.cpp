@@ -158,8 +158,7 @@ bool ControlCodeList::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-void ControlCodeList::OnListMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons,
-                                               const QPoint& globalPos)
+void ControlCodeList::OnListMouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPoint& globalPos)
 {
     if (button != Qt::RightButton || buttons != Qt::RightButton)
         return;

@@ -12,10 +12,7 @@ namespace {
 QPointer<frmControlChar> editor;
 
 // The editor is a top-level window without a parent; it goes before the application does.
-void DeleteEditor()
-{
-    delete editor.data();
-}
+void DeleteEditor() { delete editor.data(); }
 
 } // namespace
 

@@ -74,10 +74,9 @@ void frmControlChar::Load()
 
     for (int i = 0; i < CodeBoxCount; ++i) {
         const auto position = static_cast<std::size_t>(i);
-        codASCII[position]->setText(
-            position < tmpCode.size()
-                ? QString::fromStdString(CodeBoxText(static_cast<unsigned char>(tmpCode[position])))
-                : QString());
+        codASCII[position]->setText(position < tmpCode.size() ? QString::fromStdString(
+                                        CodeBoxText(static_cast<unsigned char>(tmpCode[position])))
+                                                              : QString());
     }
 
     selAction->setFocus(Qt::OtherFocusReason);
@@ -154,8 +153,7 @@ bool frmControlChar::eventFilter(QObject* watched, QEvent* event)
 {
     // Focus coming back from a message box or another window is not the user entering the box:
     // selecting then would make the next key replace what the warning was about.
-    if (event->type() == QEvent::FocusIn
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
+    if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason
         && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         for (int i = 0; i < CodeBoxCount; ++i) {
             if (watched == codASCII[static_cast<std::size_t>(i)])

@@ -68,8 +68,7 @@ RefusalText RefusalMessage(Refusal field)
     // always shown them so.
     switch (field) {
     case Refusal::FontSize:
-        return {DialogTitle, ErrorFirstLine,
-                "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött"};
+        return {DialogTitle, ErrorFirstLine, "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött"};
     case Refusal::FileName:
         return {DialogTitle, ErrorFirstLine, "Érvénytelen file név."};
     case Refusal::Interval:

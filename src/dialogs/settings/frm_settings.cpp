@@ -3,9 +3,9 @@
 #include "commit_settings.h"
 #include "common/errors.h"
 #include "common/numbers.h"
+#include "dialogs/controlcodes/control_code_list.h"
 #include "dialogs/dialog_texts.h"
 #include "dialogs/font_size_box.h"
-#include "dialogs/controlcodes/control_code_list.h"
 #include "platform/code_pages.h"
 #include "platform/folder_browser.h"
 #include "platform/folders.h"
@@ -251,9 +251,9 @@ void frmSettings::CommitSettings()
     } catch (const OrvalinError& error) {
         MessageBox::Show(this, Title,
                          Prompt(ErrorFirstLine, QStringLiteral("A beállításokat nem sikerült menteni, a file nem "
-                                                           "változott. Az új értékek a program bezárásáig "
-                                                           "érvényesek.\r\n\r\n")
-                                                + QString::fromUtf8(error.what())),
+                                                               "változott. Az új értékek a program bezárásáig "
+                                                               "érvényesek.\r\n\r\n")
+                                                    + QString::fromUtf8(error.what())),
                          MessageBox::Icon::Critical);
     }
 

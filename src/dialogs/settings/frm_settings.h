@@ -2,8 +2,8 @@
 // state, warns about non-numbers while typing, and on Rendben checks, stores and saves everything.
 #pragma once
 
-#include "platform/autostart.h"
 #include "commit_settings.h"
+#include "platform/autostart.h"
 #include "settings/global.h"
 
 #include <QDialog>

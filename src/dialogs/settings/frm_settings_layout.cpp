@@ -101,8 +101,8 @@ void frmSettings::BuildControls()
     // Every button keeps Qt's auto-default: Enter presses the focused button (Mégsem cancels, "..."
     // opens its chooser), and Rendben takes Enter from the other controls.
 
-    for (QLineEdit* field : {selFileName, selLeftMargin, selInterval, TxtLogoFile, TxtLogoFelt, TxtKepX, TxtKepY,
-                             selFontSize->lineEdit()})
+    for (QLineEdit* field :
+         {selFileName, selLeftMargin, selInterval, TxtLogoFile, TxtLogoFelt, TxtKepX, TxtKepY, selFontSize->lineEdit()})
         KeepSingleLine(*field);
 
     // Five characters fit in the short number fields.
@@ -156,9 +156,9 @@ void frmSettings::BuildControls()
 
 void frmSettings::SetTabOrder()
 {
-    QWidget* const order[] = {selPrinter, selFont,   selFontSize, selFileName, selPath,  lstControlChar,
-                                    selInterval, selLeftMargin, AutoStart, cmdOk,    cmdCancel, TxtLogoFile,
-                                    CMDLogo,    TxtLogoFelt, TxtKepX,    TxtKepY};
+    QWidget* const order[] = {selPrinter,  selFont,       selFontSize, selFileName, selPath,   lstControlChar,
+                              selInterval, selLeftMargin, AutoStart,   cmdOk,       cmdCancel, TxtLogoFile,
+                              CMDLogo,     TxtLogoFelt,   TxtKepX,     TxtKepY};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

@@ -92,9 +92,9 @@ bool DefaultMediaOf(cups_dest_t* dest, cups_size_t& size)
             }
         }
         // The media database holds the margins (for a driver queue, its PPD's imageable area).
-        found = !name.empty() &&
-                cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name.c_str(), CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
-                size.width > 0 && size.length > 0;
+        found = !name.empty()
+                && cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name.c_str(), CUPS_MEDIA_FLAGS_DEFAULT, &size)
+                && size.width > 0 && size.length > 0;
         cupsFreeDestInfo(info);
     }
     // Queues without a media database (raw queues) name their default only and declare no margins.
@@ -150,8 +150,8 @@ int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, cons
     if (stopped)
         throw OrvalinError("The printer " + Quoted(destination) + " is stopped; the document was not printed.");
     if (refusing)
-        throw OrvalinError("The printer " + Quoted(destination) +
-                           " is not accepting jobs; the document was not printed.");
+        throw OrvalinError("The printer " + Quoted(destination)
+                           + " is not accepting jobs; the document was not printed.");
 
     cups_option_t* options = nullptr;
     int optionCount = 0;
@@ -164,8 +164,8 @@ int SubmitPdfToCups(const std::string& destination, const QString& pdfPath, cons
     if (!media.empty())
         optionCount = cupsAddOption("media", media.c_str(), optionCount, &options);
     const QByteArray file = QFile::encodeName(pdfPath);
-    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, destination.c_str(), file.constData(), title.c_str(),
-                                   optionCount, options);
+    const int job =
+        cupsPrintFile2(CUPS_HTTP_DEFAULT, destination.c_str(), file.constData(), title.c_str(), optionCount, options);
     cupsFreeOptions(optionCount, options);
     if (job <= 0 || cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE)
         throw OrvalinError("The printer " + Quoted(destination) + " refused the document: " + LastCupsError());

@@ -66,8 +66,8 @@ void PageCanvas::DrawRun(double x, double y, std::string_view bytes)
     Changed();
 }
 
-void PageCanvas::PaintPicture(const QImage& picture, double x, double y, double width, double height,
-                              double sourceX, double sourceY, double sourceWidth, double sourceHeight)
+void PageCanvas::PaintPicture(const QImage& picture, double x, double y, double width, double height, double sourceX,
+                              double sourceY, double sourceWidth, double sourceHeight)
 {
     if (!PictureArgumentsDrawable(picture, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight))
         return;
@@ -81,8 +81,8 @@ void PageCanvas::PaintPicture(const QImage& picture, double x, double y, double 
     Item item;
     item.picture = picture;
     item.target = kept;
-    item.source = QRectF(sourceX + (kept.x() - x) * scaleX, sourceY + (kept.y() - y) * scaleY,
-                         kept.width() * scaleX, kept.height() * scaleY);
+    item.source = QRectF(sourceX + (kept.x() - x) * scaleX, sourceY + (kept.y() - y) * scaleY, kept.width() * scaleX,
+                         kept.height() * scaleY);
     items_.push_back(std::move(item));
     Changed();
 }

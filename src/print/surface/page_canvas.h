@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-
-
 class PageCanvas final : public SurfaceState<Canvas> {
 public:
     PageCanvas();
@@ -43,8 +41,8 @@ public:
         QString text;
         double textWidth = 0;
         QImage picture;
-        QRectF target;    // picture: destination, already cut to the canvas
-        QRectF source;    // picture: source in the picture's twips
+        QRectF target; // picture: destination, already cut to the canvas
+        QRectF source; // picture: source in the picture's twips
     };
     const std::vector<Item>& Items() const { return items_; }
     // The drawing at 15 twips a pixel, as the window shows it.

@@ -43,19 +43,16 @@ void SyncFolderEntries(const std::filesystem::path& folder)
 }
 
 // The source rectangle of a picture (in its twips) as packed samples.
-PdfImage PackedPixels(const QImage& picture, double sourceX, double sourceY, double sourceWidth,
-                      double sourceHeight)
+PdfImage PackedPixels(const QImage& picture, double sourceX, double sourceY, double sourceWidth, double sourceHeight)
 {
-    const QRect source =
-        QRectF(sourceX / TwipsPerPixel, sourceY / TwipsPerPixel, sourceWidth / TwipsPerPixel,
-               sourceHeight / TwipsPerPixel)
-            .toAlignedRect()
-            .intersected(picture.rect());
+    const QRect source = QRectF(sourceX / TwipsPerPixel, sourceY / TwipsPerPixel, sourceWidth / TwipsPerPixel,
+                                sourceHeight / TwipsPerPixel)
+                             .toAlignedRect()
+                             .intersected(picture.rect());
     if (source.isEmpty())
         return {};
     const bool alpha = picture.hasAlphaChannel();
-    const QImage pixels =
-        picture.copy(source).convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage pixels = picture.copy(source).convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     PdfImage image;
     image.width = pixels.width();
     image.height = pixels.height();
@@ -82,10 +79,8 @@ PdfImage PackedPixels(const QImage& picture, double sourceX, double sourceY, dou
 } // namespace
 
 QtPrinter::QtPrinter(std::string deviceName, bool builtIn, std::filesystem::path pdfFolder, Paper paper)
-    : deviceName_(std::move(deviceName)), builtIn_(builtIn), pdfFolder_(std::move(pdfFolder)),
-      paper_(std::move(paper))
-{
-}
+    : deviceName_(std::move(deviceName)), builtIn_(builtIn), pdfFolder_(std::move(pdfFolder)), paper_(std::move(paper))
+{}
 
 QtPrinter::~QtPrinter() = default;
 
@@ -136,8 +131,8 @@ QtPrinter::Document& QtPrinter::Active()
     }
     if (!document->file.open())
         throw OrvalinError("Cannot create a temporary file for printing: " + Describe(document->file.errorString()));
-    document->pdf = std::make_unique<PdfDocument>(document->file.handle(), "for the printer " + deviceName_,
-                                                  deviceName_);
+    document->pdf =
+        std::make_unique<PdfDocument>(document->file.handle(), "for the printer " + deviceName_, deviceName_);
     BeginPage(*document);
     document_ = std::move(document);
     return *document_;
@@ -176,8 +171,8 @@ void QtPrinter::NewPage()
     MovePen(0, 0);
 }
 
-void QtPrinter::PaintPicture(const QImage& picture, double x, double y, double width, double height,
-                             double sourceX, double sourceY, double sourceWidth, double sourceHeight)
+void QtPrinter::PaintPicture(const QImage& picture, double x, double y, double width, double height, double sourceX,
+                             double sourceY, double sourceWidth, double sourceHeight)
 {
     if (!PictureArgumentsDrawable(picture, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight))
         return;
@@ -205,12 +200,12 @@ void QtPrinter::EndDoc()
     // Every write up to the close counts, and the document reaches the disk before it counts, so
     // a power cut cannot leave neither it nor the spool file.
     if (!document->file.flush() || SyncFile(document->file.handle()) != 0)
-        throw OrvalinError("The document for the printer " + deviceName_ +
-                           " could not be flushed to disk: " + std::strerror(errno));
+        throw OrvalinError("The document for the printer " + deviceName_
+                           + " could not be flushed to disk: " + std::strerror(errno));
     document->file.close();
     if (document->file.error() != QFileDevice::NoError)
-        throw OrvalinError("The document for the printer " + deviceName_ +
-                           " could not be written: " + Describe(document->file.errorString()));
+        throw OrvalinError("The document for the printer " + deviceName_
+                           + " could not be written: " + Describe(document->file.errorString()));
     if (builtIn_)
         Publish(*document);
     else
@@ -224,8 +219,8 @@ void QtPrinter::Publish(Document& document)
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QDir folder(QString::fromStdString(pdfFolder_.string()));
     // Temporary files are private to their owner; a filed document is an ordinary one.
-    document.file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                 QFileDevice::ReadOther);
+    document.file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                 | QFileDevice::ReadOther);
     for (int counter = 1; counter < 10000; ++counter) {
         const QString name = counter == 1 ? QStringLiteral("Orvalin-%1.pdf").arg(stamp)
                                           : QStringLiteral("Orvalin-%1-%2.pdf").arg(stamp).arg(counter);
@@ -239,8 +234,8 @@ void QtPrinter::Publish(Document& document)
             return;
         }
         if (!QFile::exists(target))
-            throw OrvalinError("Cannot file the document as " + target.toStdString() + ": " +
-                               Describe(document.file.errorString()));
+            throw OrvalinError("Cannot file the document as " + target.toStdString() + ": "
+                               + Describe(document.file.errorString()));
     }
     throw OrvalinError("Cannot find a free file name for the document in " + pdfFolder_.string());
 }

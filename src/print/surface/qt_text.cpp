@@ -37,8 +37,8 @@ void DrawTextRun(QPainter& painter, const TextStyle& style, const QPointF& topLe
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
 }
 
-bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height,
-                              double sourceX, double sourceY, double sourceWidth, double sourceHeight)
+bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height, double sourceX,
+                              double sourceY, double sourceWidth, double sourceHeight)
 {
     if (picture.isNull())
         throw OrvalinError("Invalid picture");

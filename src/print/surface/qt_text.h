@@ -23,5 +23,5 @@ void DrawTextRun(QPainter& painter, const TextStyle& style, const QPointF& topLe
 
 // Checks the arguments of PaintPicture (a null picture, a non-finite value or a negative size
 // throws OrvalinError); false when a zero size leaves nothing to draw.
-bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height,
-                              double sourceX, double sourceY, double sourceWidth, double sourceHeight);
+bool PictureArgumentsDrawable(const QImage& picture, double x, double y, double width, double height, double sourceX,
+                              double sourceY, double sourceWidth, double sourceHeight);

@@ -43,8 +43,8 @@ private:
     {
         auto found = printers_.find(deviceName);
         if (found == printers_.end()) {
-            std::unique_ptr<QtPrinter> printer = deviceName == BuiltInPrinterName ? QtPrinter::BuiltIn(pdfFolder_)
-                                                                                  : QtPrinter::Cups(deviceName);
+            std::unique_ptr<QtPrinter> printer =
+                deviceName == BuiltInPrinterName ? QtPrinter::BuiltIn(pdfFolder_) : QtPrinter::Cups(deviceName);
             found = printers_.emplace(deviceName, std::move(printer)).first;
         }
         return *found->second;

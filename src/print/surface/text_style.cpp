@@ -14,8 +14,8 @@ const ByteMetrics& MetricsOf(const TextStyle& style)
     static const CodePage* lastPage = nullptr;
     static const ByteMetrics* last = nullptr;
     const CodePage& page = style.Charset == CharacterSet::Oem ? OemCodePage() : AnsiCodePage();
-    if (last != nullptr && lastPage == &page && lastStyle.Name == style.Name && lastStyle.Size == style.Size &&
-        lastStyle.Bold == style.Bold && lastStyle.Italic == style.Italic)
+    if (last != nullptr && lastPage == &page && lastStyle.Name == style.Name && lastStyle.Size == style.Size
+        && lastStyle.Bold == style.Bold && lastStyle.Italic == style.Italic)
         return *last;
     // A family that is not installed is left to the font configuration's substitution.
     last = &MetricsFor(AnsiCodePage().ToUtf8(style.Name), style.Bold, style.Italic, style.Size, page);

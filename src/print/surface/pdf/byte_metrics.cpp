@@ -43,8 +43,7 @@ double Twips(std::int64_t fixed26) { return static_cast<double>(fixed26) / 64.0;
 
 } // namespace
 
-ByteMetrics::ByteMetrics(const std::string& family, bool bold, bool italic, double points,
-                         const CodePage& codePage)
+ByteMetrics::ByteMetrics(const std::string& family, bool bold, bool italic, double points, const CodePage& codePage)
     : points_(points)
 {
     pixels_ = points * 20;

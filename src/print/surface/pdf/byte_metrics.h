@@ -16,19 +16,19 @@ class CodePage;
 
 // A glyph of one of the style's faces and how far it moves the pen.
 struct FaceGlyph {
-    std::uint8_t face = 0;     // index into Faces(): 0 the style's own face, others fallbacks
-    std::uint32_t glyph = 0;   // 0: nothing to draw (a control character, or no font has it)
-    double advance = 0;        // twips (for a shaped glyph, kerning included)
+    std::uint8_t face = 0;   // index into Faces(): 0 the style's own face, others fallbacks
+    std::uint32_t glyph = 0; // 0: nothing to draw (a control character, or no font has it)
+    double advance = 0;      // twips (for a shaped glyph, kerning included)
 };
 
 // How one byte value looks on its own.
 struct ByteGlyph : FaceGlyph {
-    char32_t character = 0;    // what the byte stands for
+    char32_t character = 0; // what the byte stands for
 };
 
 // One glyph of a shaped run of a proportional font.
 struct ShapedGlyph : FaceGlyph {
-    std::uint32_t first = 0;  // the bytes it shows: [first, last)
+    std::uint32_t first = 0; // the bytes it shows: [first, last)
     std::uint32_t last = 0;
 };
 
@@ -64,7 +64,7 @@ public:
 private:
     std::array<ByteGlyph, 256> glyphs_{};
     bool shaped_ = false;
-    hb_font_t* font_ = nullptr;     // scaled to 26.6 pixels, for shaping
+    hb_font_t* font_ = nullptr; // scaled to 26.6 pixels, for shaping
     hb_buffer_t* buffer_ = nullptr;
     double pixels_ = 0;
     mutable std::vector<ShapedGlyph> run_;

@@ -28,8 +28,8 @@ public:
     {
         if (offset + 2 > length_)
             return 0;
-        return static_cast<std::uint16_t>((static_cast<std::uint8_t>(data_[offset]) << 8) |
-                                          static_cast<std::uint8_t>(data_[offset + 1]));
+        return static_cast<std::uint16_t>((static_cast<std::uint8_t>(data_[offset]) << 8)
+                                          | static_cast<std::uint8_t>(data_[offset + 1]));
     }
     std::int16_t S16(unsigned offset) const { return static_cast<std::int16_t>(U16(offset)); }
     std::uint32_t U32(unsigned offset) const { return (std::uint32_t{U16(offset)} << 16) | U16(offset + 2); }
@@ -233,8 +233,8 @@ std::shared_ptr<const FontFace> FontFace::ForCharacter(const std::string& family
     std::shared_ptr<const FontFace> face;
     for (int i = 0; sorted != nullptr && i < sorted->nfont && !face; ++i) {
         FcCharSet* has = nullptr;
-        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch ||
-            !FcCharSetHasChar(has, character))
+        if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch
+            || !FcCharSetHasChar(has, character))
             continue;
         if (!OpenTypeFormat(sorted->fonts[i]))
             continue;
@@ -245,8 +245,7 @@ std::shared_ptr<const FontFace> FontFace::ForCharacter(const std::string& family
                 std::shared_ptr<const FontFace> candidate = FaceOf(rendered);
                 if (candidate && candidate->Glyph(character, glyph))
                     face = candidate;
-            } catch (const OrvalinError&) {
-            }
+            } catch (const OrvalinError&) {}
             FcPatternDestroy(rendered);
         }
     }

@@ -31,8 +31,7 @@ std::string Ref(int object) { return std::to_string(object) + " 0 R"; }
 
 } // namespace
 
-PdfDocument::PdfDocument(int descriptor, std::string what, const std::string& title)
-    : out_(descriptor, std::move(what))
+PdfDocument::PdfDocument(int descriptor, std::string what, const std::string& title) : out_(descriptor, std::move(what))
 {
     catalog_ = out_.Reserve();
     pagesObject_ = out_.Reserve();
@@ -64,8 +63,7 @@ void PdfDocument::EndPage()
     out_.StreamObject(contents, "", content_);
     out_.BeginObject(page);
     out_ << "<</Type/Page/Parent " << Ref(pagesObject_) << "/MediaBox[0 0 " << PdfNumber(sheetWidth_ / 20) << ' '
-         << PdfNumber(sheetHeight_ / 20) << "]/Resources " << Ref(resources_) << "/Contents " << Ref(contents)
-         << ">>";
+         << PdfNumber(sheetHeight_ / 20) << "]/Resources " << Ref(resources_) << "/Contents " << Ref(contents) << ">>";
     out_.EndObject();
     pages_.push_back(page);
 }
@@ -81,11 +79,11 @@ void PdfDocument::Image(const PdfImage& image, double x, double y, double width,
 {
     if (!pageOpen_)
         throw OrvalinError("A picture drawn outside a page.");
-    if (image.width <= 0 || image.height <= 0 ||
-        image.rgb.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
+    if (image.width <= 0 || image.height <= 0
+        || image.rgb.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
         throw OrvalinError("Invalid picture");
-    const std::string size = "/Width " + std::to_string(image.width) + "/Height " + std::to_string(image.height) +
-                             "/BitsPerComponent 8";
+    const std::string size =
+        "/Width " + std::to_string(image.width) + "/Height " + std::to_string(image.height) + "/BitsPerComponent 8";
     int mask = 0;
     if (!image.alpha.empty()) {
         mask = out_.Reserve();
@@ -93,8 +91,8 @@ void PdfDocument::Image(const PdfImage& image, double x, double y, double width,
     }
     const int object = out_.Reserve();
     out_.StreamObject(object,
-                      "/Type/XObject/Subtype/Image/ColorSpace/DeviceRGB" + size +
-                          (mask != 0 ? "/SMask " + Ref(mask) : std::string()),
+                      "/Type/XObject/Subtype/Image/ColorSpace/DeviceRGB" + size
+                          + (mask != 0 ? "/SMask " + Ref(mask) : std::string()),
                       image.rgb);
     const std::string name = "Im" + std::to_string(++imageCount_);
     images_ += '/' + name + ' ' + Ref(object);

@@ -30,8 +30,7 @@ public:
     // Ends the page in progress, if any, and begins one of the sheet's size.
     void BeginPage(double width, double height);
     // One run of text (bytes, no tabs) with the top of its line at (x, top).
-    void Text(double x, double top, const ByteMetrics& metrics, std::string_view bytes, bool underline,
-              bool opaque);
+    void Text(double x, double top, const ByteMetrics& metrics, std::string_view bytes, bool underline, bool opaque);
     // The image scaled into the rectangle.
     void Image(const PdfImage& image, double x, double y, double width, double height);
     // Ends the last page, writes the fonts and the document's structure, and hands everything to

@@ -146,14 +146,14 @@ void WriteFont(PdfOutput& out, const PdfFonts::Used& used)
     const int toUnicode = out.Reserve();
 
     out.BeginObject(used.object);
-    out << "<</Type/Font/Subtype/Type0/BaseFont/" << name << "/Encoding/Identity-H/DescendantFonts["
-        << Ref(descendant) << "]/ToUnicode " << Ref(toUnicode) << ">>";
+    out << "<</Type/Font/Subtype/Type0/BaseFont/" << name << "/Encoding/Identity-H/DescendantFonts[" << Ref(descendant)
+        << "]/ToUnicode " << Ref(toUnicode) << ">>";
     out.EndObject();
 
     out.BeginObject(descendant);
     out << "<</Type/Font/Subtype/" << (face.Cff() ? "CIDFontType0" : "CIDFontType2") << "/BaseFont/" << name
-        << "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor "
-        << Ref(descriptor) << "/W" << Widths(face, used.characters);
+        << "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor " << Ref(descriptor)
+        << "/W" << Widths(face, used.characters);
     if (!face.Cff())
         out << "/CIDToGIDMap/Identity";
     out << ">>";
@@ -164,10 +164,10 @@ void WriteFont(PdfOutput& out, const PdfFonts::Used& used)
     const int* box = face.BoundingBox();
     out.BeginObject(descriptor);
     out << "<</Type/FontDescriptor/FontName/" << name << "/Flags " << std::to_string(flags) << "/FontBBox["
-        << scaled(box[0]) << ' ' << scaled(box[1]) << ' ' << scaled(box[2]) << ' ' << scaled(box[3])
-        << "]/ItalicAngle " << PdfNumber(face.ItalicAngle()) << "/Ascent " << scaled(face.Ascender())
-        << "/Descent " << scaled(face.Descender()) << "/CapHeight " << scaled(face.CapHeight())
-        << "/StemV 80/" << (face.Cff() ? "FontFile3 " : "FontFile2 ") << Ref(file) << ">>";
+        << scaled(box[0]) << ' ' << scaled(box[1]) << ' ' << scaled(box[2]) << ' ' << scaled(box[3]) << "]/ItalicAngle "
+        << PdfNumber(face.ItalicAngle()) << "/Ascent " << scaled(face.Ascender()) << "/Descent "
+        << scaled(face.Descender()) << "/CapHeight " << scaled(face.CapHeight()) << "/StemV 80/"
+        << (face.Cff() ? "FontFile3 " : "FontFile2 ") << Ref(file) << ">>";
     out.EndObject();
 
     out.StreamObject(file, face.Cff() ? "/Subtype/OpenType" : "/Length1 " + std::to_string(program.size()), program);

@@ -89,8 +89,8 @@ void PdfOutput::Finish(int catalog, int info)
         std::snprintf(entry, sizeof entry, "%010llu 00000 n \n", static_cast<unsigned long long>(offsets_[i]));
         table += entry;
     }
-    table += "trailer\n<</Size " + std::to_string(offsets_.size()) + "/Root " + std::to_string(catalog) +
-             " 0 R/Info " + std::to_string(info) + " 0 R>>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    table += "trailer\n<</Size " + std::to_string(offsets_.size()) + "/Root " + std::to_string(catalog) + " 0 R/Info "
+             + std::to_string(info) + " 0 R>>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
     Write(table);
     Drain();
 }
@@ -99,9 +99,9 @@ void Deflate(std::string_view data, std::string& out)
 {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
     out.resize(size);
-    const int status = compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                                 reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size()),
-                                 Z_BEST_SPEED);
+    const int status =
+        compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                  static_cast<uLong>(data.size()), Z_BEST_SPEED);
     if (status != Z_OK)
         throw OrvalinError("A document's contents could not be compressed.");
     out.resize(size);

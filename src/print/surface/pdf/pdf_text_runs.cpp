@@ -55,48 +55,48 @@ void PdfDocument::Text(double x, double top, const ByteMetrics& metrics, std::st
         // One text object for the run; a font switch and a fresh position only where a character
         // comes from another face.
         content_ += "BT\n";
-    int face = -1;
-    double penX = x;
-    bool inString = false;
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        const ByteGlyph& glyph = metrics.Glyph(byte);
-        if (glyph.glyph != 0) {
-            PdfFonts::Used*& used = style.faces[glyph.face];
-            if (used == nullptr)
-                used = &fonts_.Use(metrics.Faces()[glyph.face], out_);
-            if (glyph.face != face) {
-                if (inString)
-                    content_ += ">Tj\n";
-                face = glyph.face;
-                content_ += '/';
-                content_ += used->resource;
-                content_ += ' ';
-                AppendNumber(content_, metrics.Points());
-                content_ += " Tf 1 0 0 1 ";
-                Point(penX, baseline);
-                content_ += " Tm<";
-                inString = true;
+        int face = -1;
+        double penX = x;
+        bool inString = false;
+        for (char c : bytes) {
+            const auto byte = static_cast<unsigned char>(c);
+            const ByteGlyph& glyph = metrics.Glyph(byte);
+            if (glyph.glyph != 0) {
+                PdfFonts::Used*& used = style.faces[glyph.face];
+                if (used == nullptr)
+                    used = &fonts_.Use(metrics.Faces()[glyph.face], out_);
+                if (glyph.face != face) {
+                    if (inString)
+                        content_ += ">Tj\n";
+                    face = glyph.face;
+                    content_ += '/';
+                    content_ += used->resource;
+                    content_ += ' ';
+                    AppendNumber(content_, metrics.Points());
+                    content_ += " Tf 1 0 0 1 ";
+                    Point(penX, baseline);
+                    content_ += " Tm<";
+                    inString = true;
+                }
+                if (!style.marked[byte]) {
+                    style.marked[byte] = true;
+                    PdfFonts::Mark(*used, glyph.glyph, glyph.character);
+                }
+                AppendGlyph(content_, glyph.glyph);
+            } else if (inString) {
+                // Nothing drawn here (a control character): the next glyph starts afresh.
+                content_ += ">Tj\n";
+                inString = false;
+                face = -1;
             }
-            if (!style.marked[byte]) {
-                style.marked[byte] = true;
-                PdfFonts::Mark(*used, glyph.glyph, glyph.character);
+            penX += glyph.advance;
+            // A face that differs from the style's own is placed at its own cell.
+            if (glyph.face != 0 && inString) {
+                content_ += ">Tj\n";
+                inString = false;
+                face = -1;
             }
-            AppendGlyph(content_, glyph.glyph);
-        } else if (inString) {
-            // Nothing drawn here (a control character): the next glyph starts afresh.
-            content_ += ">Tj\n";
-            inString = false;
-            face = -1;
         }
-        penX += glyph.advance;
-        // A face that differs from the style's own is placed at its own cell.
-        if (glyph.face != 0 && inString) {
-            content_ += ">Tj\n";
-            inString = false;
-            face = -1;
-        }
-    }
         if (inString)
             content_ += ">Tj\n";
         content_ += "ET\n";
