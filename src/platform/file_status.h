@@ -15,6 +15,8 @@ struct FileStatus {
     std::int64_t ChangedSeconds = 0;
     std::int64_t ChangedNanoseconds = 0;
     bool Regular = false; // a regular file, not a device, pipe or folder
+
+    bool operator==(const FileStatus&) const = default;
 };
 
 // The file a path names now, following links; empty when there is no such file. Throws

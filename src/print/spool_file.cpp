@@ -11,19 +11,6 @@ namespace {
 // Large enough that a huge file costs few system calls, small enough that memory stays flat.
 constexpr std::size_t BufferSize = 64 * 1024;
 
-FileStamp StampOf(const FileStatus& info)
-{
-    FileStamp stamp;
-    stamp.device = info.Device;
-    stamp.inode = info.Inode;
-    stamp.size = info.Size;
-    stamp.modifiedSeconds = info.ModifiedSeconds;
-    stamp.modifiedNanoseconds = info.ModifiedNanoseconds;
-    stamp.changedSeconds = info.ChangedSeconds;
-    stamp.changedNanoseconds = info.ChangedNanoseconds;
-    return stamp;
-}
-
 std::string Describe(const std::filesystem::path& path, const char* what, int error)
 {
     return "The file " + path.string() + " cannot be " + what + ": " + std::strerror(error);
@@ -37,7 +24,7 @@ std::optional<FileStamp> StampOfPath(const std::filesystem::path& path)
         const std::optional<FileStatus> info = FileStatusOf(path);
         if (!info)
             return std::nullopt;
-        return StampOf(*info);
+        return *info;
     } catch (const std::exception&) {
         return std::nullopt;
     }
@@ -59,7 +46,7 @@ SpoolReader::SpoolReader(const std::filesystem::path& path) : buffer_(BufferSize
     // Only a regular file has an end: a device or a pipe could be read for ever.
     if (!info.Regular)
         throw OrvalinError("The file " + path.string() + " cannot be printed: it is not a regular file");
-    stamp_ = StampOf(info);
+    stamp_ = info;
 }
 
 SpoolReader::~SpoolReader() = default;

@@ -2,6 +2,8 @@
 // file on disk is still the one that was read.
 #pragma once
 
+#include "platform/file_status.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -15,17 +17,7 @@
 
 // What identifies one version of a file: the same inode with the same size and times. A job
 // written under the same name, by a new file or by rewriting the old one, differs.
-struct FileStamp {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t modifiedSeconds = 0;
-    std::int64_t modifiedNanoseconds = 0;
-    std::int64_t changedSeconds = 0;
-    std::int64_t changedNanoseconds = 0;
-
-    bool operator==(const FileStamp&) const = default;
-};
+using FileStamp = FileStatus;
 
 // The stamp of the file a path names now; empty when it cannot be examined.
 std::optional<FileStamp> StampOfPath(const std::filesystem::path& path);
