@@ -68,8 +68,7 @@ private Q_SLOTS:
         QVERIFY(h.timer() && h.window().findChild<QLabel*>(QStringLiteral("Kep")));
         for (const char* name : {"endPrg", "settings", "ppShow", "ppSettings", "ppz", "ppEnd"})
             QVERIFY2(h.window().findChild<QAction*>(QString::fromLatin1(name)), name);
-        QMenu* menu = h.window().findChild<QMenu*>(QStringLiteral("ppMenu"));
-        QCOMPARE(menu->defaultAction()->objectName(), QStringLiteral("ppShow"));
+        QCOMPARE(h.window().findChild<QMenu*>(QStringLiteral("ppMenu"))->defaultAction()->objectName(), "ppShow");
         h.app.Start("");
         QVERIFY(h.window().isVisible() && !h.timer()->isActive());
         QVERIFY(h.window().Tray().IsAdded());
@@ -194,7 +193,7 @@ private Q_SLOTS:
         QFile file(spool.file("text.txt"));
         QVERIFY(file.open(QIODevice::ReadWrite)
                 && file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
-        file.close();
+        file.close(); // a file still open for writing waits
         Harness h;
         h.job = [](const std::string&) -> bool { throw OrvalinError("The printer office is stopped."); };
         QDialog dialog;

@@ -71,7 +71,7 @@ private Q_SLOTS:
     void buildControlChar()
     {
         const int size = FontSizeActionIndex;
-        const char* refused = "refused";
+        const char* const refused = nullptr; // no rule
         const std::tuple<const char*, const char*, int, const char*, const char*, const char*> rows[] = {
             {"27,,,,,69", "", 3, "", "\x1b\x45", "bb"},
             {"27", "", size, "", "", refused},
@@ -93,7 +93,7 @@ private Q_SLOTS:
             const QStringList codes = QString::fromLatin1(boxes).split(',');
             for (qsizetype i = 0; i < codes.size(); ++i)
                 form.Codes[i] = codes[i].toStdString();
-            const auto expected = code == refused ? std::nullopt : std::optional(ControlChar{trigger, code});
+            const auto expected = code ? std::optional(ControlChar{trigger, code}) : std::nullopt;
             QVERIFY2(BuildControlChar(form, BuildActionTable(), '.') == expected, qPrintable(boxes + QString(opened)));
         }
     }
@@ -199,22 +199,19 @@ private Q_SLOTS:
     {
         const QString dialog = QStringLiteral("Orvalinó - Beállítások");
         const QString error = QStringLiteral("HIBA !!!\r\n\r\n");
-        const auto unstorable = [&](const char* caption) {
-            return error
-                   + QStringLiteral("A \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
-                                    "A mező régi értéke maradt.")
-                         .arg(QString::fromUtf8(caption));
-        };
+        const QString unstorable = error
+                                   + "A \"%1\" mezőben olyan betű van, amelyet a beállítások nem tudnak tárolni. "
+                                     "A mező régi értéke maradt.";
         const std::tuple<Refusal, QString, QString> rows[] = {
             {Refusal::FontSize, dialog,
              error + "Ez a betüméret nem megengedett (6 -> 2160). A változtatás nem mentödött"},
             {Refusal::FileName, dialog, error + "Érvénytelen file név."},
             {Refusal::Interval, dialog, "Hiba !!!\r\n\r\nNem megengedett érték. A változtatás nem mentődött"},
             {Refusal::Margin, "Orvalin - settings", error + "Nem megengedett érték."},
-            {Refusal::UnstorableFolder, dialog, unstorable("Könyvtár neve")},
-            {Refusal::UnstorableLogoFile, dialog, unstorable("Logo File")},
-            {Refusal::UnstorableLogoCondition, dialog, unstorable("Logo Feltétel")},
-            {Refusal::UnstorableFileName, dialog, unstorable("File neve")}};
+            {Refusal::UnstorableFolder, dialog, unstorable.arg("Könyvtár neve")},
+            {Refusal::UnstorableLogoFile, dialog, unstorable.arg("Logo File")},
+            {Refusal::UnstorableLogoCondition, dialog, unstorable.arg("Logo Feltétel")},
+            {Refusal::UnstorableFileName, dialog, unstorable.arg("File neve")}};
         for (const auto& [field, title, text] : rows) {
             const RefusalText message = RefusalMessage(field);
             QCOMPARE(QString::fromUtf8(message.Title), title);
