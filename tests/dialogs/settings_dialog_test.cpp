@@ -161,7 +161,7 @@ void Open(frmControlChar& dialog, const std::string& code, const std::string& ac
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 }
 
-// code put in box 2, action index (-1: as opened), size text, how it ends, trigger and action kept.
+// Box 2's code, action index (-1: as opened), size, how it ends, trigger and action (null: refused).
 using FinishRow = std::tuple<const char*, int, const char*, const char*, QByteArray, const char*>;
 
 } // namespace
@@ -175,7 +175,7 @@ class SettingsDialogTest : public QObject {
     std::unique_ptr<frmSettings> dialog_;
     QListWidget* list_ = nullptr;
 
-    // A shown dialog over the given rules (the first the unused entry 0), with the real editor.
+    // A shown dialog over the given rules (entry 0 unused, as stored), with the real editor.
     void OpenWithRules(const std::vector<ControlChar>& rules)
     {
         rig_ = std::make_unique<SettingsDialogRig>();
@@ -257,7 +257,7 @@ private Q_SLOTS:
         QCOMPARE(rig.settingsBytes(), QByteArray(before).replace("\"courier new\"", "\"\""));
     }
 
-    // Each change that is not a number warns (the empty text too); the text stays as typed.
+    // A change that is no number warns (the empty text too); the text stays as typed, 5 characters at most.
     void typingWarns()
     {
         SettingsDialogRig rig;
