@@ -91,38 +91,17 @@ QStringList PdfFonts(const QString& path)
 
 QList<PdfFontInfo> PdfFontTable(const QString& path)
 {
+    // Two header lines, then a font a line: name, type (which may hold blanks), encoding, emb, sub,
+    // uni, object number and generation.
     QList<PdfFontInfo> fonts;
-    const QStringList lines = Poppler(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n'));
-    // The columns of the header's dashes: name, type, encoding, emb, sub, uni, object, generation.
-    if (lines.size() < 2)
-        return fonts;
-    QList<QPair<qsizetype, qsizetype>> columns;
-    const QString& dashes = lines[1];
-    for (qsizetype i = 0; i < dashes.size();) {
-        if (dashes[i] != QLatin1Char('-')) {
-            ++i;
-            continue;
-        }
-        const qsizetype start = i;
-        while (i < dashes.size() && dashes[i] == QLatin1Char('-'))
-            ++i;
-        columns.append({start, i - start});
-    }
-    if (columns.size() < 6)
-        return fonts;
-    const auto field = [&](const QString& line, int column) {
-        return line.mid(columns[column].first, columns[column].second).trimmed();
-    };
+    const QStringList lines = Poppler(QStringLiteral("pdffonts"), {path}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (qsizetype i = 2; i < lines.size(); ++i) {
-        if (lines[i].trimmed().isEmpty())
+        const QStringList f = lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const qsizetype n = f.size();
+        if (n < 8)
             continue;
-        PdfFontInfo font;
-        font.name = field(lines[i], 0);
-        font.type = field(lines[i], 1);
-        font.embedded = field(lines[i], 3) == QLatin1String("yes");
-        font.subset = field(lines[i], 4) == QLatin1String("yes");
-        font.unicode = field(lines[i], 5) == QLatin1String("yes");
-        fonts << font;
+        const auto yes = [&](qsizetype at) { return f[at] == QLatin1String("yes"); };
+        fonts << PdfFontInfo{f[0], f.mid(1, n - 7).join(QLatin1Char(' ')), yes(n - 5), yes(n - 4), yes(n - 3)};
     }
     return fonts;
 }

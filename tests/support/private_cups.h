@@ -1,17 +1,7 @@
-// A CUPS scheduler of the test's own: its own configuration, spool, log, cache and state folders
-// in a temporary folder, listening only on a UNIX socket there, with no printers but the queues the
-// test adds. Each queue's backend saves every job's document into a folder of its own, and the job's
-// options beside it.
-//
-//   PrivateCups cups;
-//   QVERIFY2(cups.start(), qPrintable(cups.lastError()));   // also points libcups at it
-//   QVERIFY(cups.addQueue("office", true));                 // true: the default destination
-//   ... print ...
-//   QVERIFY(cups.waitForSavedJobs("office", 1, 20000));
-//   cups.savedJobs("office");                               // paths of the saved documents
-//
-// While it runs, CUPS_SERVER names its socket (for this process and for the command-line tools it
-// runs), and libcups is told the same with cupsSetServer. Stopping restores both.
+// A CUPS scheduler of the test's own, in a temporary folder, listening only on a UNIX socket there,
+// with only the queues the test adds. Each queue's backend saves every job's document into a folder
+// of its own, with the job's options beside it. While it runs, CUPS_SERVER (for this process and the
+// tools it runs) and libcups's cupsSetServer name its socket; stopping restores both.
 #pragma once
 
 #include <QMarginsF>
@@ -60,6 +50,11 @@ public:
     bool run(const QString& program, const QStringList& arguments);
 
 private:
+    bool Fail(const QString& error)
+    {
+        error_ = error;
+        return false;
+    }
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> cupsd_;
     QString error_;
