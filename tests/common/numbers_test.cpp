@@ -10,65 +10,28 @@
 class NumbersTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void leadingNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("plain") << "12" << 12.0;
-        QTest::newRow("blanks skipped everywhere") << "  1 2 " << 12.0;
-        QTest::newRow("trailing letters") << "12abc" << 12.0;
-        QTest::newRow("decimal point") << "0.8" << 0.8;
-        QTest::newRow("no leading zero") << ".8" << 0.8;
-        QTest::newRow("comma is no decimal point") << "0,8" << 0.0;
-        QTest::newRow("comma after digits") << "1,5,5" << 1.0;
-        QTest::newRow("sign") << "-3.5" << -3.5;
-        QTest::newRow("plus sign") << "+7" << 7.0;
-        QTest::newRow("exponent") << "1.5e3" << 1500.0;
-        QTest::newRow("exponent without digits is ignored") << "2e" << 2.0;
-        QTest::newRow("letters only") << "abc" << 0.0;
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("lone minus") << "-" << 0.0;
-        QTest::newRow("tiny underflows to zero") << "1e-400" << 0.0;
-        QTest::newRow("second point ends the number") << "1.2.3" << 1.2;
-    }
     void leadingNumber()
     {
-        QFETCH(QString, text);
-        QFETCH(double, expected);
-        QCOMPARE(LeadingNumber(text.toStdString()), expected);
-    }
-
-    void leadingNumberOverflowIsAnError()
-    {
+        const std::pair<const char*, double> rows[] = {
+            {"12", 12.0},   {"  1 2 ", 12.0}, {"12abc", 12.0}, {"0.8", 0.8},      {".8", 0.8}, {"0,8", 0.0},
+            {"1,5,5", 1.0}, {"-3.5", -3.5},   {"+7", 7.0},     {"1.5e3", 1500.0}, {"2e", 2.0}, {"abc", 0.0},
+            {"", 0.0},      {"-", 0.0},       {"1e-400", 0.0}, {"1.2.3", 1.2},
+        };
+        for (const auto& [text, expected] : rows)
+            QVERIFY2(LeadingNumber(text) == expected, text);
         QVERIFY_THROWS_EXCEPTION(OverflowError, LeadingNumber("1e400"));
         QVERIFY_THROWS_EXCEPTION(OverflowError, LeadingNumber("-9e999"));
     }
 
-    void isNumeric_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<char>("separator");
-        QTest::addColumn<bool>("numeric");
-        QTest::newRow("integer") << "3000" << '.' << true;
-        QTest::newRow("blanks around") << "  12 " << '.' << true;
-        QTest::newRow("empty") << "" << '.' << false;
-        QTest::newRow("blank only") << "  " << '.' << false;
-        QTest::newRow("locale comma") << "0,8" << ',' << true;
-        QTest::newRow("period with comma locale") << "0.8" << ',' << true;
-        QTest::newRow("comma with period locale") << "0,8" << '.' << false;
-        QTest::newRow("two separators") << "1,5,5" << ',' << false;
-        QTest::newRow("trailing letters") << "12abc" << '.' << false;
-        QTest::newRow("lone minus") << "-" << '.' << false;
-        QTest::newRow("exponent") << "1e5" << '.' << true;
-        QTest::newRow("dangling exponent") << "1e" << '.' << false;
-        QTest::newRow("inner blank") << "1 2" << '.' << false;
-    }
     void isNumeric()
     {
-        QFETCH(QString, text);
-        QFETCH(char, separator);
-        QFETCH(bool, numeric);
-        QCOMPARE(IsNumeric(text.toStdString(), separator), numeric);
+        const std::tuple<const char*, char, bool> rows[] = {
+            {"3000", '.', true}, {"  12 ", '.', true}, {"", '.', false},      {"  ", '.', false},    {"0,8", ',', true},
+            {"0.8", ',', true},  {"0,8", '.', false},  {"1,5,5", ',', false}, {"12abc", '.', false}, {"-", '.', false},
+            {"1e5", '.', true},  {"1e", '.', false},   {"1 2", '.', false},
+        };
+        for (const auto& [text, separator, numeric] : rows)
+            QVERIFY2(IsNumeric(text, separator) == numeric, text);
     }
 
     // The settings file's numbers: a period only, the whole text, and nothing beyond a double.

@@ -70,57 +70,46 @@ private Q_SLOTS:
     // The program's path, then the tray mode word, so that a logon start watches the folder. Inside
     // quotes $ ` " and \ are escaped with a backslash, and the value's own escaping doubles every
     // backslash; a percent sign is doubled so it starts no field code.
-    void execLineQuotesAndEscapes_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/usr/bin/orvalin"
-                               << "Exec=/usr/bin/orvalin tray";
-        QTest::newRow("blanks and accents") << "/home/Kovács Éva/Nyomtató program/orvalin"
-                                            << "Exec=\"/home/Kovács Éva/Nyomtató program/orvalin\" tray";
-        QTest::newRow("dollar") << "/opt/a$b/orvalin"
-                                << "Exec=\"/opt/a\\\\$b/orvalin\" tray";
-        QTest::newRow("backquote") << "/opt/a`b/orvalin"
-                                   << "Exec=\"/opt/a\\\\`b/orvalin\" tray";
-        QTest::newRow("quote") << "/opt/a\"b/orvalin"
-                               << "Exec=\"/opt/a\\\\\"b/orvalin\" tray";
-        QTest::newRow("backslash") << "/opt/a\\b/orvalin"
-                                   << "Exec=\"/opt/a\\\\\\\\b/orvalin\" tray";
-        QTest::newRow("percent") << "/opt/100%/orvalin"
-                                 << "Exec=/opt/100%%/orvalin tray";
-    }
     void execLineQuotesAndEscapes()
     {
-        QFETCH(QString, program);
-        QFETCH(QString, exec);
-        const std::string text = DesktopEntryText(AutoStartEntry{"orvalin", program.toStdString()});
-        QVERIFY2(QString::fromStdString(text).split('\n').contains(exec), text.c_str());
+        const std::pair<QString, QString> rows[] = {
+            {"/usr/bin/orvalin", "Exec=/usr/bin/orvalin tray"},
+            {"/home/Kovács Éva/Nyomtató program/orvalin", "Exec=\"/home/Kovács Éva/Nyomtató program/orvalin\" tray"},
+            {"/opt/a$b/orvalin", "Exec=\"/opt/a\\\\$b/orvalin\" tray"},
+            {"/opt/a`b/orvalin", "Exec=\"/opt/a\\\\`b/orvalin\" tray"},
+            {"/opt/a\"b/orvalin", "Exec=\"/opt/a\\\\\"b/orvalin\" tray"},
+            {"/opt/a\\b/orvalin", "Exec=\"/opt/a\\\\\\\\b/orvalin\" tray"},
+            {"/opt/100%/orvalin", "Exec=/opt/100%%/orvalin tray"},
+        };
+        for (const auto& [program, exec] : rows) {
+            const std::string text = DesktopEntryText(AutoStartEntry{"orvalin", program.toStdString()});
+            QVERIFY2(QString::fromStdString(text).split('\n').contains(exec), text.c_str());
+        }
     }
 
     // What the entry starts is not looked at (an earlier version's entry without the mode word is
     // present, so the dialog never writes a second one); a hidden or unreadable entry is absent.
-    void presence_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("readable");
-        QTest::addColumn<bool>("present");
-        QTest::newRow("earlier version") << QByteArray("[Desktop Entry]\nType=Application\nExec=/usr/bin/orvalin\n")
-                                         << true << true;
-        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=orvalin\nHidden = true\n") << true << false;
-        QTest::newRow("not hidden") << QByteArray("[Desktop Entry]\nExec=orvalin\nHidden=false\n") << true << true;
-        QTest::newRow("unreadable") << QByteArray("[Desktop Entry]\nExec=orvalin\n") << false << false;
-    }
     void presence()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, readable);
-        QFETCH(bool, present);
+        const struct {
+            const char* bytes;
+            bool readable, present;
+        } rows[] = {
+            {"[Desktop Entry]\nType=Application\nExec=/usr/bin/orvalin\n", true, true},
+            {"[Desktop Entry]\nExec=orvalin\nHidden = true\n", true, false},
+            {"[Desktop Entry]\nExec=orvalin\nHidden=false\n", true, true},
+            {"[Desktop Entry]\nExec=orvalin\n", false, false},
+        };
         OrdinaryUser user(home_->path());
         QVERIFY(QDir().mkpath(Folder()));
-        WriteFileBytes(Folder() + "/orvalin.desktop", bytes);
-        if (!readable)
-            QFile::setPermissions(Folder() + "/orvalin.desktop", QFileDevice::WriteOwner);
-        QCOMPARE(ReadAutoStartEntry(entry_), present);
+        const QString file = Folder() + "/orvalin.desktop";
+        for (const auto& row : rows) {
+            QFile::remove(file);
+            WriteFileBytes(file, row.bytes);
+            if (!row.readable)
+                QFile::setPermissions(file, QFileDevice::WriteOwner);
+            QVERIFY2(ReadAutoStartEntry(entry_) == row.present, row.bytes);
+        }
     }
 
     void readOnlyConfigFolderFailsQuietly()

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -24,17 +25,8 @@ SettingsEnvironment TestEnvironment(int* defaultsAsked = nullptr)
     return env;
 }
 
-const QByteArray FirstStartBytes = "\"Orvalin PDF\"\r\n"
-                                   "\"Courier New\"\r\n"
-                                   "10\r\n"
-                                   "3000\r\n"
-                                   "0.8\r\n"
-                                   "\"/home/user/Spool/\"\r\n"
-                                   "\"text.txt\"\r\n"
-                                   "\"\"\r\n"
-                                   "\"\"\r\n"
-                                   "0\r\n"
-                                   "0\r\n";
+const QByteArray FirstStartBytes = "\"Orvalin PDF\"\r\n\"Courier New\"\r\n10\r\n3000\r\n0.8\r\n"
+                                   "\"/home/user/Spool/\"\r\n\"text.txt\"\r\n\"\"\r\n\"\"\r\n0\r\n0\r\n";
 
 QByteArray WithLine(QByteArray bytes, int line, const QByteArray& value)
 {
@@ -47,44 +39,36 @@ QByteArray WithLine(QByteArray bytes, int line, const QByteArray& value)
 
 class SettingsFileTest : public QObject {
     Q_OBJECT
+    std::optional<TempFolder> folder_; // one for each test function
+    std::filesystem::path File() const { return folder_->fsPath() / SettingsFileName; }
+
 private Q_SLOTS:
     void initTestCase() { SelectCodePages({"CP1250", "CP852"}); }
+    void init() { folder_.emplace(); }
+    void cleanup() { folder_.reset(); }
 
-    void firstStartWritesTheElevenLines()
+    void firstStartWritesTheElevenLinesAndReadsThemBack()
     {
-        TempFolder folder;
-        const auto file = folder.fsPath() / SettingsFileName;
-        Settings s;
-        Rules rules;
+        Settings s, again;
+        Rules rules, againRules;
         rules.ControlChars.push_back(ControlChar{"x", "np"}); // left over from before: dropped
         int asked = 0;
-        LoadSettings(file, s, rules, TestEnvironment(&asked));
-        QCOMPARE(asked, 1);
-        QCOMPARE(folder.read(SettingsFileName), FirstStartBytes);
+        LoadSettings(File(), s, rules, TestEnvironment(&asked));
+        QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
         QCOMPARE(rules.HighestIndex(), 0);
-        QCOMPARE(s.FontSize, std::int16_t(10));
-        QCOMPARE(s.PollInterval, 3000);
-        QCOMPARE(s.LeftMargin, 0.8);
+        QVERIFY(s.FontSize == 10 && s.PollInterval == 3000 && s.LeftMargin == 0.8 && !s.LogoEnabled);
         QCOMPARE(s.SpoolFolder, std::string("/home/user/Spool/"));
-        QVERIFY(!s.LogoEnabled);
-
-        // A later start reads the same values back without asking for defaults.
-        Settings again;
-        Rules againRules;
-        LoadSettings(file, again, againRules, TestEnvironment(&asked));
+        LoadSettings(File(), again, againRules, TestEnvironment(&asked)); // no defaults asked this time
         QCOMPARE(asked, 1);
-        QCOMPARE(again.PrinterName, s.PrinterName);
-        QCOMPARE(again.LeftMargin, 0.8);
-        QCOMPARE(folder.read(SettingsFileName), FirstStartBytes);
+        QCOMPARE(QByteArray::fromStdString(SettingsFileBytes(again, againRules)), FirstStartBytes);
+        QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
     }
 
     void textsWithCommasQuotesAndAccentsRoundTrip()
     {
-        TempFolder folder;
-        const auto file = folder.fsPath() / SettingsFileName;
-        Settings s;
-        Rules rules;
-        LoadSettings(file, s, rules, TestEnvironment());
+        Settings s, back;
+        Rules rules, backRules;
+        LoadSettings(File(), s, rules, TestEnvironment());
         s.PrinterName = "HP, 2. emelet";
         s.LogoCondition = "SZ\xC1MLA \"A\" t\xEDpus"; // CP1250 accents and double quotes
         s.SpoolFolder = "/data/a,b/";
@@ -94,173 +78,141 @@ private Q_SLOTS:
         s.LeftMargin = 1.0 / 3;
         s.LogoX = 1440.5f;
         s.LogoY = -0.1f;
-        SaveSettings(file, s, rules);
-        const QByteArray saved = folder.read(SettingsFileName);
+        SaveSettings(File(), s, rules);
+        const QByteArray saved = folder_->read(SettingsFileName);
         QVERIFY(saved.contains("\"SZ\xC1MLA \"A\" t\xEDpus\"\r\n"));
-        Settings back;
-        Rules backRules;
-        LoadSettings(file, back, backRules, TestEnvironment());
+        LoadSettings(File(), back, backRules, TestEnvironment());
         QCOMPARE(back.LogoCondition, s.LogoCondition);
-        SaveSettings(file, back, backRules); // every value read back saves to the same bytes
-        QCOMPARE(folder.read(SettingsFileName), saved);
+        SaveSettings(File(), back, backRules); // every value read back saves to the same bytes
+        QCOMPARE(folder_->read(SettingsFileName), saved);
     }
 
-    void readableVariants_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QByteArray>("landscape");
-        QByteArray lf = FirstStartBytes;
-        lf.replace("\r\n", "\n");
-        const QString spool = QStringLiteral("/home/user/Spool/");
-        QTest::newRow("margin without leading zero") << WithLine(FirstStartBytes, 5, ".8") << spool << QByteArray();
-        QTest::newRow("folder without separator")
-            << WithLine(FirstStartBytes, 6, "\"/var/spool/legacy\"") << "/var/spool/legacy/" << QByteArray();
-        QTest::newRow("empty folder") << WithLine(FirstStartBytes, 6, "\"\"") << "/" << QByteArray();
-        QTest::newRow("LF lines, the last without one") << lf + "\"ol  27 76\"" << spool
-                                                        << QByteArray("\x1B"
-                                                                      "L");
-    }
+    // Read as they are and left as they are: the folder gains its separator only in memory.
     void readableVariants()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, folder);
-        QFETCH(QByteArray, landscape);
-        TempFolder folderOnDisk;
-        folderOnDisk.write(SettingsFileName, bytes);
-        Settings s;
-        Rules rules;
-        LoadSettings(folderOnDisk.fsPath() / SettingsFileName, s, rules, TestEnvironment());
-        QCOMPARE(s.LeftMargin, 0.8);
-        QCOMPARE(QString::fromStdString(s.SpoolFolder), folder);
-        QCOMPARE(QByteArray::fromStdString(rules.LandscapeChars), landscape);
-        QCOMPARE(rules.HighestIndex(), landscape.isEmpty() ? 0 : 1);
-        QCOMPARE(folderOnDisk.read(SettingsFileName), bytes);
+        QByteArray lf = FirstStartBytes;
+        lf.replace("\r\n", "\n");
+        const struct {
+            QByteArray bytes;
+            std::string folder, landscape;
+        } rows[] = {
+            {WithLine(FirstStartBytes, 5, ".8"), "/home/user/Spool/", ""},
+            {WithLine(FirstStartBytes, 6, "\"/var/spool/legacy\""), "/var/spool/legacy/", ""},
+            {WithLine(FirstStartBytes, 6, "\"\""), "/", ""},
+            {lf + "\"ol  27 76\"", "/home/user/Spool/", "\x1BL"}, // LF lines, the last without one
+        };
+        for (const auto& row : rows) {
+            folder_->write(SettingsFileName, row.bytes);
+            Settings s;
+            Rules rules;
+            LoadSettings(File(), s, rules, TestEnvironment());
+            QVERIFY2(s.LeftMargin == 0.8 && s.SpoolFolder == row.folder && rules.LandscapeChars == row.landscape
+                         && rules.HighestIndex() == (row.landscape.empty() ? 0 : 1)
+                         && folder_->read(SettingsFileName) == row.bytes,
+                     row.bytes.constData());
+        }
     }
 
     void rulesLoadSortedAndEmptyLinesAreSkipped()
     {
-        TempFolder folder;
-        folder.write(SettingsFileName,
-                     FirstStartBytes + "\"bb  27\"\r\n\r\n\"\"\r\n\"eb  28\"\r\n\"np  27 12\"\r\n\r\n");
+        folder_->write(SettingsFileName,
+                       FirstStartBytes + "\"bb  27\"\r\n\r\n\"\"\r\n\"eb  28\"\r\n\"np  27 12\"\r\n\r\n");
         Settings s;
         Rules rules;
         int events = 0;
         SettingsEnvironment env = TestEnvironment();
         env.ProcessEvents = [&events] { ++events; };
-        LoadSettings(folder.fsPath() / SettingsFileName, s, rules, env);
+        LoadSettings(File(), s, rules, env);
         QCOMPARE(rules.HighestIndex(), 3);
-        QCOMPARE(rules.ControlChars[1].ActionCode, std::string("np")); // the A, B, C example
-        QCOMPARE(rules.ControlChars[2].ActionCode, std::string("eb"));
-        QCOMPARE(rules.ControlChars[3].ActionCode, std::string("bb"));
         QVERIFY(events > 0);
-        // The next save writes them in their sorted order.
-        SaveSettings(folder.fsPath() / SettingsFileName, s, rules);
-        QVERIFY(folder.read(SettingsFileName).endsWith("\"np  27 12\"\r\n\"eb  28\"\r\n\"bb  27\"\r\n"));
+        // The sorted order (the A, B, C example) is the next save's order.
+        SaveSettings(File(), s, rules);
+        QVERIFY(folder_->read(SettingsFileName).endsWith("\"np  27 12\"\r\n\"eb  28\"\r\n\"bb  27\"\r\n"));
     }
 
+    // The logo is on when its line names an existing file; blanks only are not even looked for.
     void logoEnabledNeedsANamedExistingFile()
     {
-        TempFolder folder;
-        const auto file = folder.fsPath() / SettingsFileName;
-        Settings s;
-        Rules rules;
-        folder.write(SettingsFileName, WithLine(FirstStartBytes, 8, "\"   \""));
+        folder_->write("logo.bmp", "BM");
         int searches = 0;
         SettingsEnvironment env = TestEnvironment();
         env.FileExists = [&searches](const std::string& path) {
             ++searches;
             return QFile::exists(QString::fromStdString(path));
         };
-        LoadSettings(file, s, rules, env);
-        QVERIFY(!s.LogoEnabled);
-        QCOMPARE(searches, 0); // blanks only: no search at all
-
-        folder.write(SettingsFileName, WithLine(FirstStartBytes, 8, "\"" + folder.file("missing.bmp").toUtf8() + "\""));
-        LoadSettings(file, s, rules, env);
-        QVERIFY(!s.LogoEnabled);
-
-        folder.write("logo.bmp", "BM");
-        folder.write(SettingsFileName, WithLine(FirstStartBytes, 8, "\"" + folder.file("logo.bmp").toUtf8() + "\""));
-        LoadSettings(file, s, rules, env);
-        QVERIFY(s.LogoEnabled);
+        const struct {
+            QString logo;
+            bool enabled;
+        } rows[] = {{"   ", false}, {folder_->file("missing.bmp"), false}, {folder_->file("logo.bmp"), true}};
+        for (const auto& row : rows) {
+            folder_->write(SettingsFileName, WithLine(FirstStartBytes, 8, "\"" + row.logo.toUtf8() + "\""));
+            Settings s;
+            Rules rules;
+            LoadSettings(File(), s, rules, env);
+            QVERIFY2(s.LogoEnabled == row.enabled, qPrintable(row.logo));
+            QCOMPARE(searches, row.logo.trimmed().isEmpty() ? 0 : 1);
+            searches = 0;
+        }
     }
 
-    void unusableFilesStopTheLoadAndStayAsTheyWere_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("problem");
-        QTest::newRow("ends before the eleventh value")
-            << FirstStartBytes.left(FirstStartBytes.indexOf("0\r\n0\r\n")) << "LogoX is missing";
-        QTest::newRow("empty file") << QByteArray() << "PrinterName is missing";
-        QTest::newRow("font size not a number") << WithLine(FirstStartBytes, 3, "ten") << "line 3 (FontSize)";
-        QTest::newRow("quoted number") << WithLine(FirstStartBytes, 4, "\"3000\"") << "line 4 (PollInterval)";
-        QTest::newRow("font size overflow") << WithLine(FirstStartBytes, 3, "40000") << "out of range";
-        QTest::newRow("margin with a comma") << WithLine(FirstStartBytes, 5, "0,8") << "line 5 (LeftMargin)";
-        QTest::newRow("huge exponent") << WithLine(FirstStartBytes, 5, "1e999") << "line 5 (LeftMargin)";
-        QTest::newRow("logo position overflow") << WithLine(FirstStartBytes, 10, "1e39") << "line 10 (LogoX)";
-        QTest::newRow("trigger above 255") << FirstStartBytes + "\"np 256\"\r\n"
-                                           << "line 12";
-        QTest::newRow("NUL byte") << WithLine(FirstStartBytes, 2, QByteArray("\"Cour\0ier\"", 10)) << "NUL";
-    }
     void unusableFilesStopTheLoadAndStayAsTheyWere()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, problem);
-        TempFolder folder;
-        folder.write(SettingsFileName, bytes);
-        Settings s;
-        Rules rules;
-        try {
-            LoadSettings(folder.fsPath() / SettingsFileName, s, rules, TestEnvironment());
-            QFAIL("the load went through");
-        } catch (const OrvalinError& e) {
-            const QString message = QString::fromStdString(e.what());
-            QVERIFY2(message.contains(problem), qPrintable(message));
-            QVERIFY2(message.contains(folder.file(SettingsFileName)), qPrintable(message));
+        const struct {
+            QByteArray bytes;
+            const char* problem;
+        } rows[] = {
+            {FirstStartBytes.left(FirstStartBytes.indexOf("0\r\n0\r\n")), "LogoX is missing"},
+            {QByteArray(), "PrinterName is missing"},
+            {WithLine(FirstStartBytes, 3, "ten"), "line 3 (FontSize)"},
+            {WithLine(FirstStartBytes, 4, "\"3000\""), "line 4 (PollInterval)"}, // a quoted number
+            {WithLine(FirstStartBytes, 3, "40000"), "out of range"},
+            {WithLine(FirstStartBytes, 5, "0,8"), "line 5 (LeftMargin)"},
+            {WithLine(FirstStartBytes, 5, "1e999"), "line 5 (LeftMargin)"},
+            {WithLine(FirstStartBytes, 10, "1e39"), "line 10 (LogoX)"}, // beyond a float
+            {FirstStartBytes + "\"np 256\"\r\n", "line 12"},
+            {WithLine(FirstStartBytes, 2, QByteArray("\"Cour\0ier\"", 10)), "NUL"},
+        };
+        for (const auto& row : rows) {
+            folder_->write(SettingsFileName, row.bytes);
+            Settings s;
+            Rules rules;
+            QString message;
+            try {
+                LoadSettings(File(), s, rules, TestEnvironment());
+            } catch (const OrvalinError& e) {
+                message = QString::fromStdString(e.what());
+            }
+            QVERIFY2(message.contains(row.problem) && message.contains(folder_->file(SettingsFileName)),
+                     qPrintable(row.problem + (": " + message)));
+            QCOMPARE(folder_->read(SettingsFileName), row.bytes);
+            QCOMPARE(rules.HighestIndex(), 0);
         }
-        QCOMPARE(folder.read(SettingsFileName), bytes);
-        QCOMPARE(rules.HighestIndex(), 0);
     }
 
-    void aFolderInPlaceOfTheFileCannotBeWritten()
-    {
-        TempFolder folder;
-        QVERIFY(QDir(folder.path()).mkdir(SettingsFileName));
-        Settings s;
-        Rules rules;
-        QVERIFY_THROWS_EXCEPTION(OrvalinError,
-                                 LoadSettings(folder.fsPath() / SettingsFileName, s, rules, TestEnvironment()));
-        QVERIFY(QFileInfo(folder.file(SettingsFileName)).isDir());
-    }
-
+    // A full disk, made by the file size limit: the save fails, the old file stays, no temporary.
     void aFailedSaveLeavesTheOldFileIntact()
     {
-        TempFolder folder;
-        const auto file = folder.fsPath() / SettingsFileName;
         Settings s;
         Rules rules;
-        LoadSettings(file, s, rules, TestEnvironment());
+        LoadSettings(File(), s, rules, TestEnvironment());
         s.LogoCondition = std::string(4096, 'x');
-
-        // A full disk: the file size limit makes every longer write fail.
         struct rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit tiny = old;
         tiny.rlim_cur = 100;
         setrlimit(RLIMIT_FSIZE, &tiny);
-        bool threw = false;
+        QString message;
         try {
-            SaveSettings(file, s, rules);
+            SaveSettings(File(), s, rules);
         } catch (const OrvalinError& e) {
-            threw = QString::fromStdString(e.what()).contains(QStringLiteral("cannot be written"));
+            message = QString::fromStdString(e.what());
         }
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
-        QVERIFY(threw);
-        QCOMPARE(folder.read(SettingsFileName), FirstStartBytes);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left
+        QVERIFY2(message.contains("cannot be written"), qPrintable(message));
+        QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
+        QCOMPARE(QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 };
 

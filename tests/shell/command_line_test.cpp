@@ -11,101 +11,54 @@ class CommandLineTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { SelectCodePages({"CP1250", "CP852"}); }
 
-    void split_data()
-    {
-        QTest::addColumn<QString>("commandLine");
-        QTest::addColumn<QString>("cmdFile");
-        QTest::addColumn<QString>("orientation");
-        QTest::addColumn<bool>("pollMode");
-        QTest::newRow("empty: plain window") << ""
-                                             << ""
-                                             << "0" << false;
-        QTest::newRow("blanks only") << "   "
-                                     << ""
-                                     << "0" << false;
-        QTest::newRow("capitals with landscape") << "C:\\DATA\\OUT.TXT 1"
-                                                 << "C:\\DATA\\OUT.TXT"
-                                                 << "1" << false;
-        QTest::newRow("lower case: polling") << "c:\\data\\out.txt"
-                                             << "c:\\data\\out.txt"
-                                             << "0" << true;
-        QTest::newRow("polling in landscape") << "c:\\x 1"
-                                              << "c:\\x"
-                                              << "1" << true;
-        QTest::newRow("two blanks before 1") << "FILE  1"
-                                             << "FILE"
-                                             << "0" << false;
-        QTest::newRow("orientation 2") << "FILE 2"
-                                       << "FILE"
-                                       << "0" << false;
-        QTest::newRow("trailing text after 1") << "FILE 1 x"
-                                               << "FILE"
-                                               << "0" << false;
-        QTest::newRow("digits only") << "12345"
-                                     << "12345"
-                                     << "0" << false;
-        QTest::newRow("accented lower case") << "SPOOL\\ÁRVÍZő"
-                                             << "SPOOL\\ÁRVÍZő"
-                                             << "0" << true;
-        QTest::newRow("a slash makes a path: lower case") << "/srv/spool/out.txt 1"
-                                                          << "/srv/spool/out.txt"
-                                                          << "1" << false;
-        QTest::newRow("a slash makes a path: relative") << "spool/out.txt"
-                                                        << "spool/out.txt"
-                                                        << "0" << false;
-        QTest::newRow("a slash makes a path: accented") << "/SPOOL/ÁRVÍZő"
-                                                        << "/SPOOL/ÁRVÍZő"
-                                                        << "0" << false;
-        QTest::newRow("accented capitals") << "/SPOOL/ÁRVÍZŐ"
-                                           << "/SPOOL/ÁRVÍZŐ"
-                                           << "0" << false;
-        QTest::newRow("blanks around") << "  /OUT.TXT 1  "
-                                       << "/OUT.TXT"
-                                       << "1" << false;
-        QTest::newRow("path with blanks splits at the first") << "/MY FILES/OUT.TXT"
-                                                              << "/MY"
-                                                              << "0" << false;
-    }
+    // A lower-case name without a slash polls; "1" after one blank asks for landscape.
     void split()
     {
-        QFETCH(QString, commandLine);
-        QFETCH(QString, cmdFile);
-        QFETCH(QString, orientation);
-        QFETCH(bool, pollMode);
-        const StartupValues values = ParseCommandLine(commandLine.toStdString());
-        QCOMPARE(QString::fromStdString(AnsiCodePage().ToUtf8(values.CmdFile)), cmdFile);
-        QCOMPARE(QString::fromStdString(values.CmdOrientation), orientation);
-        QCOMPARE(values.PollMode, pollMode);
-        QCOMPARE(QString::fromStdString(AnsiCodePage().ToUtf8(values.CmdLine)), commandLine.trimmed());
-        QCOMPARE(QString::fromStdString(values.CmdPath.string()), cmdFile);
-    }
-
-    // The file to print keeps its name even where the settings' code page has no such letter.
-    void theOneShotPathDoesNotGoThroughTheCodePage()
-    {
+        const struct {
+            const char *line, *file, *orientation;
+            bool poll;
+        } rows[] = {
+            {"", "", "0", false},
+            {"   ", "", "0", false},
+            {"C:\\DATA\\OUT.TXT 1", "C:\\DATA\\OUT.TXT", "1", false},
+            {"c:\\data\\out.txt", "c:\\data\\out.txt", "0", true},
+            {"c:\\x 1", "c:\\x", "1", true},
+            {"FILE  1", "FILE", "0", false},  // two blanks
+            {"FILE 2", "FILE", "0", false},   // only 1 is landscape
+            {"FILE 1 x", "FILE", "0", false}, // trailing text
+            {"12345", "12345", "0", false},   // digits have no case
+            {"SPOOL\\ÁRVÍZő", "SPOOL\\ÁRVÍZő", "0", true},
+            {"/srv/spool/out.txt 1", "/srv/spool/out.txt", "1", false}, // a slash makes a path
+            {"spool/out.txt", "spool/out.txt", "0", false},
+            {"/SPOOL/ÁRVÍZő", "/SPOOL/ÁRVÍZő", "0", false},
+            {"/SPOOL/ÁRVÍZŐ", "/SPOOL/ÁRVÍZŐ", "0", false},
+            {"  /OUT.TXT 1  ", "/OUT.TXT", "1", false},
+            {"/MY FILES/OUT.TXT", "/MY", "0", false}, // split at the first blank
+        };
+        for (const auto& row : rows) {
+            const StartupValues values = ParseCommandLine(row.line);
+            QVERIFY2(AnsiCodePage().ToUtf8(values.CmdFile) == row.file && values.CmdPath.string() == row.file
+                         && values.CmdOrientation == row.orientation && values.PollMode == row.poll
+                         && QString::fromStdString(AnsiCodePage().ToUtf8(values.CmdLine))
+                                == QString::fromUtf8(row.line).trimmed(),
+                     row.line);
+        }
+        // The file to print keeps its name even where the settings' code page has no such letter.
         const StartupValues values = ParseCommandLine("/tmp/Ωmega.txt 1");
         QCOMPARE(values.CmdFile, std::string("/tmp/?mega.txt"));
-        QCOMPARE(QString::fromStdString(values.CmdPath.string()), QStringLiteral("/tmp/Ωmega.txt"));
+        QCOMPARE(values.CmdPath.string(), std::string("/tmp/Ωmega.txt"));
     }
 
     // Folder and name are ANSI texts; the tip is cut at 63 characters.
-    void trayTip_data()
-    {
-        QTest::addColumn<QByteArray>("folder");
-        QTest::addColumn<QString>("tip");
-        QTest::newRow("accented") << QByteArray("/home/kov\xE1"
-                                                "cs/")
-                                  << QStringLiteral("Orvalinó (/home/kovács/sz\u00E1mla.txt)");
-        QTest::newRow("63: whole") << "/" + QByteArray(40, 'a') + "/"
-                                   << "Orvalinó (/" + QString(40, 'a') + "/sz\u00E1mla.txt)";
-        QTest::newRow("64: cut") << "/" + QByteArray(41, 'a') + "/"
-                                 << "Orvalinó (/" + QString(41, 'a') + "/sz\u00E1mla.txt";
-    }
     void trayTip()
     {
-        QFETCH(QByteArray, folder);
-        QFETCH(QString, tip);
-        QCOMPARE(TrayTipText(folder.toStdString(), "sz\xE1mla.txt"), tip);
+        QCOMPARE(TrayTipText("/home/kov\xE1"
+                             "cs/",
+                             "sz\xE1mla.txt"),
+                 QStringLiteral("Orvalinó (/home/kovács/számla.txt)"));
+        const std::string at63 = "/" + std::string(40, 'a') + "/", at64 = "/" + std::string(41, 'a') + "/";
+        QCOMPARE(TrayTipText(at63, "sz\xE1mla.txt"), "Orvalinó (" + QString::fromStdString(at63) + "számla.txt)");
+        QCOMPARE(TrayTipText(at64, "sz\xE1mla.txt"), "Orvalinó (" + QString::fromStdString(at64) + "számla.txt");
     }
 };
 

@@ -11,55 +11,41 @@
 
 namespace {
 
-using Clock = std::chrono::system_clock;
 using Names = std::vector<std::string>;
 using std::chrono::seconds;
 
+// Files live in a map from full path to state; the job deletes what it printed, as in polling mode.
 struct FakeDesk {
-    Clock::time_point now = Clock::time_point(std::chrono::hours(1000));
-    std::map<std::string, SpoolFileState> files; // full path -> state
-    std::set<std::string> heldOpen, claimedElsewhere, unstatable;
-    std::set<std::string> kept;     // printed but not deleted (a folder without write permission)
-    Names printed, errors, reports; // printed: the paths given to the job; errors: boxes; reports: standard error
+    std::chrono::system_clock::time_point now{std::chrono::hours(1000)};
+    std::map<std::string, SpoolFileState> files;
+    // kept: printed but not deleted (a folder without write permission)
+    std::set<std::string> heldOpen, claimedElsewhere, unstatable, kept;
+    Names printed, errors, reports; // the job's paths, the boxes, the lines on standard error
     std::vector<bool> timer;
     bool ending = false;
     std::function<bool(const std::string&)> job = [](const std::string&) { return true; };
     Settings settings;
-    StartupValues startup;
+    StartupValues startup{"tray 1", "", "", "1", true};
     PollState state;
+    PollEnvironment env;
 
     explicit FakeDesk(const std::string& pattern = "*.txt")
     {
         settings.SpoolFolder = "/spool/";
         settings.SpoolFileName = pattern;
-        startup.PollMode = true;
-        startup.CmdLine = "tray 1";
-        startup.CmdOrientation = "1";
-    }
-    void OneShot(const std::string& file) { startup = StartupValues{file + " 1", file, file, "1", false}; }
-    void Add(const std::string& name, std::uint64_t size, seconds age = seconds(10))
-    {
-        files[name.front() == '/' ? name : "/spool/" + name] = SpoolFileState{size, now - age};
-    }
-    void Tick(int times = 1)
-    {
-        PollEnvironment env;
         env.ProcessEvents = [] {};
-        env.Search = [this](const std::string& folder, const std::string& pattern) {
+        env.Search = [this](const std::string& folder, const std::string& glob) {
             std::vector<std::filesystem::path> found;
-            for (const auto& entry : files) {
-                const std::string& path = entry.first;
-                if (path.rfind(folder, 0) == 0 && path.find('/', folder.size()) == std::string::npos
-                    && WildcardMatch(pattern, path.substr(folder.size())))
+            for (const auto& [path, file] : files)
+                if (path.rfind(folder, 0) == 0 && WildcardMatch(glob, path.substr(folder.size())))
                     found.emplace_back(path);
-            }
             return found;
         };
         env.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation) {
             printed.push_back(path.string() + (orientation == "1" ? "" : " portrait"));
             const bool done = job(path.string());
             if (done && !kept.contains(path.string()))
-                files.erase(path.string()); // as the job does in polling mode
+                files.erase(path.string());
             return done;
         };
         env.EnableTimer = [this](bool on) { timer.push_back(on); };
@@ -77,6 +63,13 @@ struct FakeDesk {
         };
         env.Now = [this] { return now; };
         env.Ending = [this] { return ending; };
+    }
+    void Add(const std::string& name, std::uint64_t size, seconds age = seconds(10))
+    {
+        files[name.front() == '/' ? name : "/spool/" + name] = SpoolFileState{size, now - age};
+    }
+    void Tick(int times = 1)
+    {
         for (int i = 0; i < times; ++i)
             PollTick(settings, startup, state, env);
     }
@@ -94,7 +87,6 @@ private Q_SLOTS:
         desk.Add("b.txt", 0);                 // empty: waits
         desk.Add("c.txt", 1);                 // one byte is a job
         desk.Add("d.dat", 5);                 // another name
-        desk.Add("/spool/sub/e.txt", 5);      // below the folder
         desk.Add("f.txt", 5, seconds(1));     // still being written
         desk.Add("g.txt", 5, -seconds(3600)); // a skewed clock does not hold it
         desk.Add("h.txt", 5);
@@ -106,9 +98,9 @@ private Q_SLOTS:
         QCOMPARE(*desk.state.NextSettle, desk.now + seconds(1)); // looked at again once f.txt settles
         desk.now += seconds(1);
         desk.Tick();
+        QCOMPARE(desk.printed.size(), std::size_t(4));
         QCOMPARE(desk.printed.back(), std::string("/spool/f.txt"));
         QVERIFY(!desk.state.NextSettle);
-        QCOMPARE(desk.printed.size(), std::size_t(4));
     }
 
     // The plain window polls nothing; the tick count stops at its top and polling goes on.
@@ -134,67 +126,56 @@ private Q_SLOTS:
     }
 
     // Reported once per version, not stopping the others; a new version starts afresh.
-    void filesThatCannotBePrinted_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("said"); // in the one report
-        QTest::addColumn<int>("tries");    // of the bad file in four ticks
-        QTest::addColumn<bool>("box");     // reported in a box, else on standard error only
-        QTest::newRow("line too long") << "overflow"
-                                       << "cannot be printed: Overflow" << 1 << true;
-        QTest::newRow("read error") << "content"
-                                    << "Input/output error" << 1 << true;
-        QTest::newRow("cannot be opened") << "open"
-                                          << "cannot be opened" << 4 << true;
-        QTest::newRow("cannot be examined") << "stat"
-                                            << "Permission denied" << 0 << true;
-        QTest::newRow("cannot be deleted") << "delete"
-                                           << "cannot be deleted" << 1 << true;
-        QTest::newRow("held open") << "held"
-                                   << "still open for writing" << 0 << false;
-    }
     void filesThatCannotBePrinted()
     {
-        QFETCH(QString, fault);
-        QFETCH(QString, said);
-        QFETCH(int, tries);
-        QFETCH(bool, box);
-        FakeDesk desk;
-        desk.Add("a.txt", 10);
-        desk.Add("bad.txt", 10, HeldOpenReportTime);
-        desk.Add("c.txt", 10);
-        const std::string bad = "/spool/bad.txt";
-        if (fault == "stat")
-            desk.unstatable.insert(bad);
-        if (fault == "held")
-            desk.heldOpen.insert(bad);
-        desk.job = [&](const std::string& path) -> bool {
-            if (path != bad)
-                return true;
-            if (fault == "overflow")
-                throw OverflowError("Overflow");
-            if (fault == "content")
-                throw SpoolContentError("The file " + bad + " cannot be read: Input/output error");
-            if (fault == "delete")
-                desk.kept.insert(bad);
-            return fault != "open";
+        const struct {
+            const char *fault, *said; // said: in the one report
+            long tries;               // of the bad file in four ticks
+            bool box;                 // reported in a box, else on standard error only
+        } rows[] = {
+            {"overflow", "cannot be printed: Overflow", 1, true},
+            {"content", "Input/output error", 1, true},
+            {"open", "cannot be opened", 4, true},
+            {"stat", "Permission denied", 0, true},
+            {"delete", "cannot be deleted", 1, true},
+            {"held", "still open for writing", 0, false},
         };
-        desk.Tick(4);
-        QCOMPARE(std::count(desk.printed.begin(), desk.printed.end(), bad), std::ptrdiff_t(tries));
-        QCOMPARE(std::count(desk.printed.begin(), desk.printed.end(), "/spool/c.txt"), std::ptrdiff_t(1));
-        const Names& reported = box ? desk.errors : desk.reports;
-        QCOMPARE(reported.size() + desk.errors.size() + desk.reports.size(), std::size_t(2));
-        QVERIFY2(QString::fromStdString(reported[0]).contains(said), reported[0].c_str());
-        QVERIFY(!desk.state.PrinterDown);
-        // A new version is tried again (and, mended, prints).
-        desk.job = [](const std::string&) { return true; };
-        desk.kept.clear();
-        desk.unstatable.clear();
-        desk.heldOpen.clear();
-        desk.Add("bad.txt", 12);
-        desk.Tick();
-        QCOMPARE(desk.printed.back(), bad);
-        QVERIFY(desk.state.Remembered.empty());
+        const std::string bad = "/spool/bad.txt";
+        for (const auto& row : rows) {
+            const std::string fault = row.fault;
+            FakeDesk desk;
+            desk.Add("a.txt", 10);
+            desk.Add("bad.txt", 10, HeldOpenReportTime);
+            desk.Add("c.txt", 10);
+            if (fault == "stat")
+                desk.unstatable.insert(bad);
+            if (fault == "held")
+                desk.heldOpen.insert(bad);
+            desk.job = [&](const std::string& path) -> bool {
+                if (path == bad && fault == "overflow")
+                    throw OverflowError("Overflow");
+                if (path == bad && fault == "content")
+                    throw SpoolContentError("The file " + bad + " cannot be read: Input/output error");
+                if (path == bad && fault == "delete")
+                    desk.kept.insert(bad);
+                return path != bad || fault != "open";
+            };
+            desk.Tick(4);
+            const Names& reported = row.box ? desk.errors : desk.reports;
+            QVERIFY2(std::count(desk.printed.begin(), desk.printed.end(), bad) == row.tries
+                         && std::count(desk.printed.begin(), desk.printed.end(), "/spool/c.txt") == 1
+                         && desk.errors.size() + desk.reports.size() == 1 && reported.size() == 1
+                         && QString::fromStdString(reported[0]).contains(row.said) && !desk.state.PrinterDown,
+                     row.fault);
+            // A new version is tried again (and, mended, prints).
+            desk.job = [](const std::string&) { return true; };
+            desk.kept.clear();
+            desk.unstatable.clear();
+            desk.heldOpen.clear();
+            desk.Add("bad.txt", 12);
+            desk.Tick();
+            QVERIFY2(desk.printed.back() == bad && desk.state.Remembered.empty(), row.fault);
+        }
     }
 
     // A new job written under the printed one's name is no file that "cannot be deleted".
@@ -219,7 +200,8 @@ private Q_SLOTS:
         FakeDesk desk;
         desk.Add("a.txt", 10);
         desk.Add("b.txt", 10);
-        desk.job = [](const std::string&) -> bool { throw OrvalinError("The printer Office is stopped."); };
+        const auto down = [](const std::string&) -> bool { throw OrvalinError("The printer Office is stopped."); };
+        desk.job = down;
         desk.Tick(3);
         QCOMPARE(desk.errors, (Names{"The printer Office is stopped."}));
         QCOMPARE(desk.printed, (Names(3, "/spool/a.txt"))); // the rest wait, in order
@@ -229,7 +211,7 @@ private Q_SLOTS:
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/b.txt"}));
         desk.Add("c.txt", 10);
-        desk.job = [](const std::string&) -> bool { throw OrvalinError("The printer Office is stopped."); };
+        desk.job = down;
         desk.Tick();
         QCOMPARE(desk.errors.size(), std::size_t(2)); // a second outage
     }
@@ -237,15 +219,13 @@ private Q_SLOTS:
     void aBatchStopsWhenTheProgramEndsAndGoesOnWhenAFileVanishes()
     {
         FakeDesk desk;
-        desk.Add("a.txt", 10);
-        desk.Add("b.txt", 10);
-        desk.Add("c.txt", 10);
+        for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+            desk.Add(name, 10);
         desk.job = [&desk](const std::string& path) {
             desk.files.erase("/spool/b.txt"); // another instance took it
             desk.ending = path == "/spool/c.txt";
             return true;
         };
-        desk.Add("d.txt", 10);
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/c.txt"}));
         QVERIFY(desk.errors.empty());
@@ -254,7 +234,7 @@ private Q_SLOTS:
     void oneShot()
     {
         FakeDesk desk;
-        desk.OneShot("/DATA/OUT.TXT");
+        desk.startup = StartupValues{"/DATA/OUT.TXT 1", "/DATA/OUT.TXT", "/DATA/OUT.TXT", "1", false};
         desk.Tick(); // missing: never given to the job
         QVERIFY(desk.printed.empty() && !desk.state.PrintDone);
         QCOMPARE(desk.state.OneShotProblem, std::string("The file /DATA/OUT.TXT does not exist."));

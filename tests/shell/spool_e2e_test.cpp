@@ -2,7 +2,8 @@
 // and the folders and machines that misbehave.
 #include "pdf_probe.h"
 #include "private_cups.h"
-#include "spool_desk.h"
+#include "run_program.h"
+#include "temp_folder.h"
 #include "test_settings.h"
 
 #include <QDir>
@@ -13,13 +14,38 @@
 #include <QTest>
 
 #include <cstdio>
+#include <ctime>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <utime.h>
 
 namespace {
 
-// Every text the filed PDFs hold, one entry per PDF.
+// Dated back a minute, so that it counts as finished.
+void MakeOld(const QString& path)
+{
+    struct utimbuf times {};
+    times.actime = times.modtime = ::time(nullptr) - 60;
+    ::utime(QFile::encodeName(path).constData(), &times);
+}
+
+void WriteOldFile(const QString& path, const QByteArray& bytes)
+{
+    WriteFileBytes(path, bytes);
+    MakeOld(path);
+}
+
+// The PDFs the built-in printer filed for the program in programFolder, in name order.
+QStringList Pdfs(const QString& programFolder)
+{
+    QStringList paths;
+    const QDir dir(programFolder + "/PDF");
+    for (const QString& name : dir.entryList({"*.pdf"}, QDir::Files, QDir::Name))
+        paths << dir.filePath(name);
+    return paths;
+}
+
 QStringList PdfTexts(const QStringList& pdfs)
 {
     QStringList texts;
@@ -30,13 +56,9 @@ QStringList PdfTexts(const QStringList& pdfs)
 
 long ResidentKilobytes(qint64 pid)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
+    const QByteArray status = ReadFileBytes(QStringLiteral("/proc/%1/status").arg(pid));
+    const qsizetype at = status.indexOf("VmRSS:");
+    return at < 0 ? -1 : status.mid(at + 6).trimmed().split(' ').value(0).toLong();
 }
 
 // Whether the process holds the file open (the job is reading it).
@@ -49,12 +71,29 @@ bool HasOpen(qint64 pid, const QString& path)
     return false;
 }
 
-void WriteFiles(const QString& folder, int count)
-{
-    for (int i = 0; i < count; ++i)
-        WriteOldFile(folder + QStringLiteral("/f%1.txt").arg(i, 4, 10, QLatin1Char('0')),
-                     QStringLiteral("file %1\r\n").arg(i).toUtf8());
-}
+// A temporary home with a program folder and a spool folder, and the real program started there
+// with settings for a test: the given printer, the spool folder and pattern, a short poll.
+struct Desk {
+    TempFolder home;
+    QString program = home.file("program"), spool = home.file("spool");
+    ProgramRun run{program, home.path()};
+
+    Desk(const QString& printer, const QString& pattern, int interval = 150)
+    {
+        QDir().mkpath(spool);
+        WriteFileBytes(program + "/Orvalin.ini", TestSettingsBytes(printer, spool + "/", pattern, interval));
+    }
+    void start() { run.start({QStringLiteral("watch")}); }
+    // Ends the program with SIGTERM and checks that it ended cleanly.
+    void stop()
+    {
+        if (run.running()) {
+            run.terminate();
+            QVERIFY(run.waitForExit(10000));
+        }
+        QCOMPARE(run.exitCode(), 0);
+    }
+};
 
 } // namespace
 
@@ -79,10 +118,10 @@ private Q_SLOTS:
         WriteOldFile(desk.spool + "/poison.txt", poison);
         WriteOldFile(desk.spool + "/READ-ERROR.txt", "unreadable\r\n");
         QVERIFY(QFile::link("/etc/hostname", desk.spool + "/link.txt"));
-        desk.run->environment().insert("LD_PRELOAD",
-                                       BuiltProgram().section('/', 0, -2) + "/tests/bin/liborvalin_read_error_shim.so");
-        desk.run->environment().insert("ASAN_OPTIONS",
-                                       "detect_leaks=0:verify_asan_link_order=0"); // the shim comes first
+        desk.run.environment().insert("LD_PRELOAD",
+                                      BuiltProgram().section('/', 0, -2) + "/tests/bin/liborvalin_read_error_shim.so");
+        desk.run.environment().insert("ASAN_OPTIONS",
+                                      "detect_leaks=0:verify_asan_link_order=0"); // the shim comes first
         desk.start();
         QFile out(desk.spool + "/paused.txt");
         QVERIFY(out.open(QIODevice::WriteOnly));
@@ -102,7 +141,7 @@ private Q_SLOTS:
                  (QSet<QString>{"READ-ERROR.txt", "empty.txt", "link.txt", "poison.txt"}));
         QCOMPARE(ReadFileBytes(desk.spool + "/poison.txt"), poison);
         QVERIFY(QFileInfo(desk.spool + "/link.txt").isSymLink());
-        const QString errors = desk.run->standardError();
+        const QString errors = desk.run.standardError();
         QCOMPARE(errors.count(desk.spool + "/poison.txt"), 1);
         QVERIFY2(errors.count("READ-ERROR.txt cannot be read: Input/output error") == 1, qPrintable(errors));
         // Changed, it is tried again: mended, it prints.
@@ -120,7 +159,7 @@ private Q_SLOTS:
             big += "old job line " + QByteArray::number(i) + "\r\n";
         WriteOldFile(desk.spool + "/text.txt", big);
         desk.start();
-        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(desk.run->process().processId(), desk.spool + "/text.txt"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(desk.run.process().processId(), desk.spool + "/text.txt"), 20000);
         WriteFileBytes(desk.spool + "/text.next", "NEW JOB\r\n");
         QVERIFY(::rename(QFile::encodeName(desk.spool + "/text.next").constData(),
                          QFile::encodeName(desk.spool + "/text.txt").constData())
@@ -131,7 +170,7 @@ private Q_SLOTS:
         std::sort(texts.begin(), texts.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
         QVERIFY(texts[0].startsWith("old job line 1\n") && !texts[0].contains("NEW JOB"));
         QCOMPARE(texts[1], QStringLiteral("NEW JOB"));
-        QVERIFY(desk.run->standardError().isEmpty());
+        QVERIFY(desk.run.standardError().isEmpty());
         desk.stop();
     }
 
@@ -141,13 +180,15 @@ private Q_SLOTS:
         Desk second("Orvalin PDF", "*.txt", 100);
         WriteFileBytes(second.program + "/Orvalin.ini",
                        TestSettingsBytes("Orvalin PDF", first.spool + "/", "*.txt", 100));
-        WriteFiles(first.spool, 1000);
+        for (int i = 0; i < 1000; ++i)
+            WriteOldFile(first.spool + QStringLiteral("/f%1.txt").arg(i, 4, 10, QLatin1Char('0')),
+                         QStringLiteral("file %1\r\n").arg(i).toUtf8());
         first.start();
         QTRY_VERIFY_WITH_TIMEOUT(Pdfs(first.program).size() >= 100, 60000);
-        const long early = ResidentKilobytes(first.run->process().processId());
+        const long early = ResidentKilobytes(first.run.process().processId());
         second.start();
         QTRY_VERIFY_WITH_TIMEOUT(QDir(first.spool).isEmpty(), 240000);
-        const long late = ResidentKilobytes(first.run->process().processId());
+        const long late = ResidentKilobytes(first.run.process().processId());
         QTest::qWait(1000);
         const QStringList texts = PdfTexts(Pdfs(first.program) + Pdfs(second.program));
         QCOMPARE(QSet<QString>(texts.begin(), texts.end()).size(), texts.size()); // each once
@@ -161,12 +202,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("watched"); // relative to the program folder
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("settings and program") << "."
-                                              << "*.*";
-        QTest::newRow("settings by its own pattern") << "."
-                                                     << "*.ini";
-        QTest::newRow("filed documents") << "PDF"
-                                         << "*.pdf";
+        QTest::newRow("settings and program") << QString(".") << QString("*.*");
+        QTest::newRow("settings by its own pattern") << QString(".") << QString("*.ini");
+        QTest::newRow("filed documents") << QString("PDF") << QString("*.pdf");
     }
     void orvalinsOwnFilesAreNeverJobs()
     {
@@ -196,14 +234,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("said");
-        QTest::newRow("disk full") << "tmpfs"
-                                   << "could not be written";
-        QTest::newRow("file-size limit") << "fsize"
-                                         << "could not be written";
-        QTest::newRow("folder it may not write") << "nobody"
-                                                 << "cannot be deleted";
-        QTest::newRow("folder missing") << "missing"
-                                        << "The spool folder cannot be read";
+        QTest::newRow("disk full") << QString("tmpfs") << QString("could not be written");
+        QTest::newRow("file-size limit") << QString("fsize") << QString("could not be written");
+        QTest::newRow("folder it may not write") << QString("nobody") << QString("cannot be deleted");
+        QTest::newRow("folder missing") << QString("missing") << QString("The spool folder cannot be read");
     }
     void faultsOfTheMachine()
     {
@@ -225,22 +259,22 @@ private Q_SLOTS:
                  && (mounted = ::mount("tmpfs", pdfFolder.constData(), "tmpfs", 0, "size=16k") == 0)))
             QSKIP("cannot mount a small tmpfs here");
         if (fault == "fsize")
-            desk.run->process().setChildProcessModifier([] {
+            desk.run.process().setChildProcessModifier([] {
                 struct rlimit limit {};
                 limit.rlim_cur = limit.rlim_max = 16 * 1024;
                 ::setrlimit(RLIMIT_FSIZE, &limit);
             });
         if (fault == "nobody") {
             QVERIFY(::chmod(QFile::encodeName(desk.spool).constData(), 0755) == 0);
-            desk.run->runAsNobody();
+            desk.run.runAsNobody();
         }
         if (fault == "missing")
             QVERIFY(QDir(desk.spool).removeRecursively());
         desk.start();
-        QTRY_VERIFY_WITH_TIMEOUT(desk.run->standardError().contains(said), 30000);
-        QTest::qWait(1500);           // fifteen ticks
-        QVERIFY(desk.run->running()); // no SIGXFSZ
-        QVERIFY2(desk.run->standardError().count(said) == 1, qPrintable(desk.run->standardError()));
+        QTRY_VERIFY_WITH_TIMEOUT(desk.run.standardError().contains(said), 30000);
+        QTest::qWait(1500);          // fifteen ticks
+        QVERIFY(desk.run.running()); // no SIGXFSZ
+        QVERIFY2(desk.run.standardError().count(said) == 1, qPrintable(desk.run.standardError()));
         QCOMPARE(Pdfs(desk.program).size(), fault == "nobody" ? 1 : 0);
         if (fault != "missing")
             QCOMPARE(ReadFileBytes(desk.spool + "/text.txt"), big);
@@ -265,12 +299,12 @@ private Q_SLOTS:
         QVERIFY(cups.addQueue("office", true));
         QVERIFY(cups.disable("office"));
         Desk desk("office", "text.txt", 300);
-        desk.run->environment().insert("CUPS_SERVER", cups.socketPath());
+        desk.run.environment().insert("CUPS_SERVER", cups.socketPath());
         WriteOldFile(desk.spool + "/text.txt", "Through CUPS\r\n");
         desk.start();
-        QTRY_VERIFY_WITH_TIMEOUT(desk.run->standardError().contains("Hiba!"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(desk.run.standardError().contains("Hiba!"), 20000);
         QTest::qWait(1500); // one outage, one report, however many ticks it lasts
-        QCOMPARE(desk.run->standardError().count("Hiba!"), 1);
+        QCOMPARE(desk.run.standardError().count("Hiba!"), 1);
         QVERIFY(QFile::exists(desk.spool + "/text.txt"));
         QCOMPARE(cups.savedJobs("office").size(), 0);
         QVERIFY(cups.enable("office"));

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 
 #include <grp.h>
 #include <sys/stat.h>
@@ -12,8 +11,7 @@
 QString BuiltProgram() { return qEnvironmentVariable("ORVALIN_BUILD_DIR") + QStringLiteral("/orvalin"); }
 
 ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
-    : program_(programFolder + QStringLiteral("/orvalin")), home_(home), env_(QProcessEnvironment::systemEnvironment()),
-      process_(std::make_unique<QProcess>())
+    : program_(programFolder + QStringLiteral("/orvalin")), home_(home), env_(QProcessEnvironment::systemEnvironment())
 {
     QDir().mkpath(programFolder);
     QFile::remove(program_);
@@ -27,9 +25,9 @@ ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
 
 ProgramRun::~ProgramRun()
 {
-    if (process_->state() != QProcess::NotRunning) {
-        process_->kill();
-        process_->waitForFinished(5000);
+    if (running()) {
+        process_.kill();
+        process_.waitForFinished(5000);
     }
 }
 
@@ -37,7 +35,7 @@ void ProgramRun::runAsNobody()
 {
     for (const QString& folder : {home_, QFileInfo(program_).absolutePath()})
         ::chmod(QFile::encodeName(folder).constData(), 0777);
-    process_->setChildProcessModifier([] {
+    process_.setChildProcessModifier([] {
         constexpr uid_t nobody = 65534;
         if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
             ::_exit(126);
@@ -46,28 +44,21 @@ void ProgramRun::runAsNobody()
 
 void ProgramRun::start(const QStringList& arguments)
 {
-    process_->setProcessEnvironment(env_);
-    process_->setWorkingDirectory(QFileInfo(program_).absolutePath());
-    process_->start(program_, arguments);
-    process_->waitForStarted(10000);
+    process_.setProcessEnvironment(env_);
+    process_.setWorkingDirectory(QFileInfo(program_).absolutePath());
+    process_.start(program_, arguments);
+    process_.waitForStarted(10000);
 }
 
 bool ProgramRun::waitForExit(int timeoutMs)
 {
-    const bool done = process_->waitForFinished(timeoutMs);
-    stderr_ += QString::fromLocal8Bit(process_->readAllStandardError());
-    stdout_ += QString::fromLocal8Bit(process_->readAllStandardOutput());
+    const bool done = process_.waitForFinished(timeoutMs);
+    Drain();
     return done;
 }
 
-QString ProgramRun::standardError()
+void ProgramRun::Drain()
 {
-    stderr_ += QString::fromLocal8Bit(process_->readAllStandardError());
-    return stderr_;
-}
-
-QString ProgramRun::standardOutput()
-{
-    stdout_ += QString::fromLocal8Bit(process_->readAllStandardOutput());
-    return stdout_;
+    stderr_ += QString::fromLocal8Bit(process_.readAllStandardError());
+    stdout_ += QString::fromLocal8Bit(process_.readAllStandardOutput());
 }

@@ -2,11 +2,8 @@
 #pragma once
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
-
-#include <memory>
 
 // The built executable (build/orvalin).
 QString BuiltProgram();
@@ -26,18 +23,19 @@ public:
     void start(const QStringList& arguments);
     // Waits for the program to end; false when it is still running after timeoutMs.
     bool waitForExit(int timeoutMs);
-    void terminate() { process_->terminate(); } // SIGTERM
-    bool running() const { return process_->state() != QProcess::NotRunning; }
-    int exitCode() const { return process_->exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return process_->exitStatus(); }
-    QString standardError();
-    QString standardOutput();
-    QProcess& process() { return *process_; }
+    void terminate() { process_.terminate(); } // SIGTERM
+    bool running() const { return process_.state() != QProcess::NotRunning; }
+    int exitCode() const { return process_.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return process_.exitStatus(); }
+    // All the program has written so far.
+    QString standardError() { return Drain(), stderr_; }
+    QString standardOutput() { return Drain(), stdout_; }
+    QProcess& process() { return process_; }
 
 private:
-    QString program_;
-    QString home_;
+    void Drain();
+    QString program_, home_;
     QProcessEnvironment env_;
-    std::unique_ptr<QProcess> process_;
+    QProcess process_;
     QString stderr_, stdout_;
 };
