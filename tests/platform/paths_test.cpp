@@ -1,6 +1,8 @@
-// The spool-folder search: name matching, ordinary files only, names as the file system gives them.
+// The spool-folder search: name matching, ordinary files only, names as the file system gives them;
+// and where the settings and the filed documents live.
 #include "platform/code_pages.h"
 #include "platform/paths.h"
+#include "platform/program_folder.h"
 #include "temp_folder.h"
 
 #include <QDir>
@@ -11,8 +13,16 @@ using Found = std::vector<std::filesystem::path>;
 
 class PathsTest : public QObject {
     Q_OBJECT
+    TempFolder home_;
+    std::filesystem::path Home(const char* sub) const { return home_.fsPath().concat(sub); }
+
 private Q_SLOTS:
-    void initTestCase() { SelectCodePages({"CP1250", "CP852"}); }
+    void initTestCase()
+    {
+        SelectCodePages({"CP1250", "CP852"});
+        qputenv("HOME", home_.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+    }
 
     // Names match as on the original desktop: whatever the case, "*.*" every name.
     void wildcards()
@@ -85,6 +95,20 @@ private Q_SLOTS:
         const QByteArray both = ReadFileBytes(QString::fromStdString(files[0].string()))
                                 + ReadFileBytes(QString::fromStdString(files[1].string()));
         QVERIFY2(both == "xy" || both == "yx", both.constData());
+    }
+
+    // A portable program keeps everything beside itself; an installed one (root can write /usr/bin)
+    // uses the user's folders, the documents folder as the desktop names it.
+    void programFolders()
+    {
+        TempFolder program;
+        QCOMPARE(SettingsFolderFor(program.fsPath()), program.fsPath());
+        QCOMPARE(PdfFolderFor(program.fsPath(), program.fsPath()), program.fsPath() / "PDF");
+        QCOMPARE(SettingsFolderFor("/usr/bin"), Home("/.config/orvalin"));
+        QVERIFY(QDir(home_.path() + "/.config/orvalin").exists());
+        QCOMPARE(PdfFolderFor(Home("/.config/orvalin"), "/usr/bin"), Home("/Documents/Orvalin"));
+        home_.write(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Dokumentumok\"\n");
+        QCOMPARE(PdfFolderFor(Home("/.config/orvalin"), "/usr/bin"), Home("/Dokumentumok/Orvalin"));
     }
 };
 

@@ -41,6 +41,16 @@ class SettingsFileTest : public QObject {
     Q_OBJECT
     std::optional<TempFolder> folder_; // one for each test function
     std::filesystem::path File() const { return folder_->fsPath() / SettingsFileName; }
+    struct Loaded {
+        Settings s;
+        Rules rules;
+    };
+    Loaded Load(const SettingsEnvironment& env = TestEnvironment())
+    {
+        Loaded loaded;
+        LoadSettings(File(), loaded.s, loaded.rules, env);
+        return loaded;
+    }
 
 private Q_SLOTS:
     void initTestCase() { SelectCodePages({"CP1250", "CP852"}); }
@@ -49,8 +59,8 @@ private Q_SLOTS:
 
     void firstStartWritesTheElevenLinesAndReadsThemBack()
     {
-        Settings s, again;
-        Rules rules, againRules;
+        Settings s;
+        Rules rules;
         rules.ControlChars.push_back(ControlChar{"x", "np"}); // left over from before: dropped
         int asked = 0;
         LoadSettings(File(), s, rules, TestEnvironment(&asked));
@@ -58,17 +68,15 @@ private Q_SLOTS:
         QCOMPARE(rules.HighestIndex(), 0);
         QVERIFY(s.FontSize == 10 && s.PollInterval == 3000 && s.LeftMargin == 0.8 && !s.LogoEnabled);
         QCOMPARE(s.SpoolFolder, std::string("/home/user/Spool/"));
-        LoadSettings(File(), again, againRules, TestEnvironment(&asked)); // no defaults asked this time
+        const Loaded again = Load(TestEnvironment(&asked)); // no defaults asked this time
         QCOMPARE(asked, 1);
-        QCOMPARE(QByteArray::fromStdString(SettingsFileBytes(again, againRules)), FirstStartBytes);
+        QCOMPARE(QByteArray::fromStdString(SettingsFileBytes(again.s, again.rules)), FirstStartBytes);
         QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
     }
 
     void textsWithCommasQuotesAndAccentsRoundTrip()
     {
-        Settings s, back;
-        Rules rules, backRules;
-        LoadSettings(File(), s, rules, TestEnvironment());
+        auto [s, rules] = Load();
         s.PrinterName = "HP, 2. emelet";
         s.LogoCondition = "SZ\xC1MLA \"A\" t\xEDpus"; // CP1250 accents and double quotes
         s.SpoolFolder = "/data/a,b/";
@@ -81,9 +89,9 @@ private Q_SLOTS:
         SaveSettings(File(), s, rules);
         const QByteArray saved = folder_->read(SettingsFileName);
         QVERIFY(saved.contains("\"SZ\xC1MLA \"A\" t\xEDpus\"\r\n"));
-        LoadSettings(File(), back, backRules, TestEnvironment());
-        QCOMPARE(back.LogoCondition, s.LogoCondition);
-        SaveSettings(File(), back, backRules); // every value read back saves to the same bytes
+        const Loaded back = Load();
+        QCOMPARE(back.s.LogoCondition, s.LogoCondition);
+        SaveSettings(File(), back.s, back.rules); // every value read back saves to the same bytes
         QCOMPARE(folder_->read(SettingsFileName), saved);
     }
 
@@ -103,9 +111,7 @@ private Q_SLOTS:
         };
         for (const auto& row : rows) {
             folder_->write(SettingsFileName, row.bytes);
-            Settings s;
-            Rules rules;
-            LoadSettings(File(), s, rules, TestEnvironment());
+            const auto [s, rules] = Load();
             QVERIFY2(s.LeftMargin == 0.8 && s.SpoolFolder == row.folder && rules.LandscapeChars == row.landscape
                          && rules.HighestIndex() == (row.landscape.empty() ? 0 : 1)
                          && folder_->read(SettingsFileName) == row.bytes,
@@ -117,12 +123,10 @@ private Q_SLOTS:
     {
         folder_->write(SettingsFileName,
                        FirstStartBytes + "\"bb  27\"\r\n\r\n\"\"\r\n\"eb  28\"\r\n\"np  27 12\"\r\n\r\n");
-        Settings s;
-        Rules rules;
         int events = 0;
         SettingsEnvironment env = TestEnvironment();
         env.ProcessEvents = [&events] { ++events; };
-        LoadSettings(File(), s, rules, env);
+        const auto [s, rules] = Load(env);
         QCOMPARE(rules.HighestIndex(), 3);
         QVERIFY(events > 0);
         // The sorted order (the A, B, C example) is the next save's order.
@@ -146,10 +150,7 @@ private Q_SLOTS:
         } rows[] = {{"   ", false}, {folder_->file("missing.bmp"), false}, {folder_->file("logo.bmp"), true}};
         for (const auto& row : rows) {
             folder_->write(SettingsFileName, WithLine(FirstStartBytes, 8, "\"" + row.logo.toUtf8() + "\""));
-            Settings s;
-            Rules rules;
-            LoadSettings(File(), s, rules, env);
-            QVERIFY2(s.LogoEnabled == row.enabled, qPrintable(row.logo));
+            QVERIFY2(Load(env).s.LogoEnabled == row.enabled, qPrintable(row.logo));
             QCOMPARE(searches, row.logo.trimmed().isEmpty() ? 0 : 1);
             searches = 0;
         }
@@ -192,9 +193,7 @@ private Q_SLOTS:
     // A full disk, made by the file size limit: the save fails, the old file stays, no temporary.
     void aFailedSaveLeavesTheOldFileIntact()
     {
-        Settings s;
-        Rules rules;
-        LoadSettings(File(), s, rules, TestEnvironment());
+        auto [s, rules] = Load();
         s.LogoCondition = std::string(4096, 'x');
         struct rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);
