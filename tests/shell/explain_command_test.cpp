@@ -31,16 +31,14 @@ private Q_SLOTS:
                                    "Overlong lines:\n"
                                    "  none\n"
                                    "Pages: 2\n"
-                                << "";
+                                << QString();
         QTest::newRow("logo that is no picture")
             << "%1/JOB.TXT" << true << 0 << "\nLogo: no (the logo file %1/logo.bmp cannot be loaded)\n"
-            << "";
-        QTest::newRow("missing file") << "/nowhere/JOB.TXT" << false << 1 << ""
-                                      << "/nowhere/JOB.TXT";
-        QTest::newRow("a folder") << "/tmp" << false << 1 << ""
-                                  << "/tmp";
-        QTest::newRow("no file named") << "" << false << 1 << ""
-                                       << "needs the name of a spool file";
+            << QString();
+        QTest::newRow("missing file") << "/nowhere/JOB.TXT" << false << 1 << QString() << QString("/nowhere/JOB.TXT");
+        QTest::newRow("a folder") << "/tmp" << false << 1 << QString() << QString("/tmp");
+        QTest::newRow("no file named") << QString() << false << 1 << QString()
+                                       << QString("needs the name of a spool file");
     }
     void explain()
     {

@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include <map>
-#include <set>
 
 namespace {
 
@@ -15,15 +14,18 @@ using Names = std::vector<std::string>;
 using std::chrono::seconds;
 
 // Files live in a map from full path to state; the job deletes what it printed, as in polling mode.
+// A file's fault (or the fault at "*", for every file) says what goes wrong with it.
 struct FakeDesk {
     std::chrono::system_clock::time_point now{std::chrono::hours(1000)};
     std::map<std::string, SpoolFileState> files;
-    // kept: printed but not deleted (a folder without write permission)
-    std::set<std::string> heldOpen, claimedElsewhere, unstatable, kept;
+    // "held" open for writing, "claimed" by another instance, "stat" fails, "open" fails, content
+    // that overflows or cannot be read, "kept" after printing (a folder without write permission),
+    // the printer "down".
+    std::map<std::string, std::string> faults;
     Names printed, errors, reports; // the job's paths, the boxes, the lines on standard error
     std::vector<bool> timer;
     bool ending = false;
-    std::function<bool(const std::string&)> job = [](const std::string&) { return true; };
+    std::function<void(const std::string&)> whilePrinting = [](const std::string&) {};
     Settings settings;
     StartupValues startup{"tray 1", "", "", "1", true};
     PollState state;
@@ -42,27 +44,40 @@ struct FakeDesk {
             return found;
         };
         env.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation) {
-            printed.push_back(path.string() + (orientation == "1" ? "" : " portrait"));
-            const bool done = job(path.string());
-            if (done && !kept.contains(path.string()))
-                files.erase(path.string());
-            return done;
+            const std::string file = path.string();
+            printed.push_back(file + (orientation == "1" ? "" : " portrait"));
+            whilePrinting(file);
+            const std::string fault = Fault(file);
+            if (fault == "down")
+                throw OrvalinError("The printer Office is stopped.");
+            if (fault == "overflow")
+                throw OverflowError("Overflow");
+            if (fault == "content")
+                throw SpoolContentError("The file " + file + " cannot be read: Input/output error");
+            if (fault != "kept" && fault != "open")
+                files.erase(file);
+            return fault != "open";
         };
         env.EnableTimer = [this](bool on) { timer.push_back(on); };
         env.ShowError = [this](const std::string& text) { errors.push_back(text); };
         env.Report = [this](const std::string& text) { reports.push_back(text); };
         env.Stat = [this](const std::filesystem::path& path) -> std::optional<SpoolFileState> {
-            if (unstatable.contains(path.string()))
+            if (Fault(path) == "stat")
                 throw OrvalinError("The file " + path.string() + " cannot be read: Permission denied");
             const auto found = files.find(path.string());
             return found == files.end() ? std::nullopt : std::optional(found->second);
         };
-        env.OpenForWriting = [this](const std::filesystem::path& path) { return heldOpen.contains(path.string()); };
+        env.OpenForWriting = [this](const std::filesystem::path& path) { return Fault(path) == "held"; };
         env.Claim = [this](const std::filesystem::path& path) -> ClaimHandle {
-            return claimedElsewhere.contains(path.string()) ? nullptr : std::make_shared<int>(0);
+            return Fault(path) == "claimed" ? nullptr : std::make_shared<int>(0);
         };
         env.Now = [this] { return now; };
         env.Ending = [this] { return ending; };
+    }
+    std::string Fault(const std::filesystem::path& path) const
+    {
+        const auto found = faults.find(path.string());
+        return found != faults.end() ? found->second : faults.contains("*") ? faults.at("*") : "";
     }
     void Add(const std::string& name, std::uint64_t size, seconds age = seconds(10))
     {
@@ -90,7 +105,7 @@ private Q_SLOTS:
         desk.Add("f.txt", 5, seconds(1));     // still being written
         desk.Add("g.txt", 5, -seconds(3600)); // a skewed clock does not hold it
         desk.Add("h.txt", 5);
-        desk.claimedElsewhere.insert("/spool/h.txt"); // another instance has it
+        desk.faults["/spool/h.txt"] = "claimed";
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/c.txt", "/spool/g.txt"}));
         QCOMPARE(desk.timer, (std::vector<bool>{false, true}));
@@ -113,10 +128,10 @@ private Q_SLOTS:
         QCOMPARE(desk.state.Ticks, std::int16_t(32767));
         QVERIFY(desk.printed.empty() && desk.timer.empty());
         desk.Add("text.txt", 10, HeldOpenReportTime - seconds(1)); // held open, not yet worth a word
-        desk.heldOpen.insert("/spool/text.txt");
+        desk.faults["/spool/text.txt"] = "held";
         desk.Tick();
         QVERIFY(desk.printed.empty() && desk.reports.empty());
-        desk.heldOpen.clear();
+        desk.faults.clear();
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/text.txt"}));
         desk.startup = StartupValues{};
@@ -137,29 +152,16 @@ private Q_SLOTS:
             {"content", "Input/output error", 1, true},
             {"open", "cannot be opened", 4, true},
             {"stat", "Permission denied", 0, true},
-            {"delete", "cannot be deleted", 1, true},
+            {"kept", "cannot be deleted", 1, true},
             {"held", "still open for writing", 0, false},
         };
         const std::string bad = "/spool/bad.txt";
         for (const auto& row : rows) {
-            const std::string fault = row.fault;
             FakeDesk desk;
             desk.Add("a.txt", 10);
             desk.Add("bad.txt", 10, HeldOpenReportTime);
             desk.Add("c.txt", 10);
-            if (fault == "stat")
-                desk.unstatable.insert(bad);
-            if (fault == "held")
-                desk.heldOpen.insert(bad);
-            desk.job = [&](const std::string& path) -> bool {
-                if (path == bad && fault == "overflow")
-                    throw OverflowError("Overflow");
-                if (path == bad && fault == "content")
-                    throw SpoolContentError("The file " + bad + " cannot be read: Input/output error");
-                if (path == bad && fault == "delete")
-                    desk.kept.insert(bad);
-                return path != bad || fault != "open";
-            };
+            desk.faults[bad] = row.fault;
             desk.Tick(4);
             const Names& reported = row.box ? desk.errors : desk.reports;
             QVERIFY2(std::count(desk.printed.begin(), desk.printed.end(), bad) == row.tries
@@ -168,10 +170,7 @@ private Q_SLOTS:
                          && QString::fromStdString(reported[0]).contains(row.said) && !desk.state.PrinterDown,
                      row.fault);
             // A new version is tried again (and, mended, prints).
-            desk.job = [](const std::string&) { return true; };
-            desk.kept.clear();
-            desk.unstatable.clear();
-            desk.heldOpen.clear();
+            desk.faults.clear();
             desk.Add("bad.txt", 12);
             desk.Tick();
             QVERIFY2(desk.printed.back() == bad && desk.state.Remembered.empty(), row.fault);
@@ -183,12 +182,12 @@ private Q_SLOTS:
     {
         FakeDesk desk;
         desk.Add("a.txt", 10);
-        desk.job = [&desk](const std::string&) {
-            if (desk.kept.insert("/spool/a.txt").second)
+        desk.faults["/spool/a.txt"] = "kept";
+        desk.whilePrinting = [&desk](const std::string&) {
+            if (desk.printed.size() == 1)
                 desk.Add("a.txt", 99);
             else
-                desk.kept.clear();
-            return true;
+                desk.faults.clear();
         };
         desk.Tick(2);
         QCOMPARE(desk.printed.size(), std::size_t(2));
@@ -200,18 +199,17 @@ private Q_SLOTS:
         FakeDesk desk;
         desk.Add("a.txt", 10);
         desk.Add("b.txt", 10);
-        const auto down = [](const std::string&) -> bool { throw OrvalinError("The printer Office is stopped."); };
-        desk.job = down;
+        desk.faults["*"] = "down";
         desk.Tick(3);
         QCOMPARE(desk.errors, (Names{"The printer Office is stopped."}));
         QCOMPARE(desk.printed, (Names(3, "/spool/a.txt"))); // the rest wait, in order
         QVERIFY(!desk.state.PrintDone && desk.timer.back());
         desk.printed.clear();
-        desk.job = [](const std::string&) { return true; };
+        desk.faults.clear();
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/b.txt"}));
         desk.Add("c.txt", 10);
-        desk.job = down;
+        desk.faults["*"] = "down";
         desk.Tick();
         QCOMPARE(desk.errors.size(), std::size_t(2)); // a second outage
     }
@@ -221,10 +219,9 @@ private Q_SLOTS:
         FakeDesk desk;
         for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
             desk.Add(name, 10);
-        desk.job = [&desk](const std::string& path) {
+        desk.whilePrinting = [&desk](const std::string& path) {
             desk.files.erase("/spool/b.txt"); // another instance took it
             desk.ending = path == "/spool/c.txt";
-            return true;
         };
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/c.txt"}));
@@ -234,18 +231,19 @@ private Q_SLOTS:
     void oneShot()
     {
         FakeDesk desk;
-        desk.startup = StartupValues{"/DATA/OUT.TXT 1", "/DATA/OUT.TXT", "/DATA/OUT.TXT", "1", false};
+        const std::string file = "/DATA/OUT.TXT";
+        desk.startup = StartupValues{file + " 1", file, file, "1", false};
         desk.Tick(); // missing: never given to the job
         QVERIFY(desk.printed.empty() && !desk.state.PrintDone);
-        QCOMPARE(desk.state.OneShotProblem, std::string("The file /DATA/OUT.TXT does not exist."));
-        desk.Add("/DATA/OUT.TXT", 0, seconds(0)); // neither the length nor the settle time counts
-        desk.job = [](const std::string&) { return false; };
+        QCOMPARE(desk.state.OneShotProblem, "The file " + file + " does not exist.");
+        desk.Add(file, 0, seconds(0)); // neither the length nor the settle time counts
+        desk.faults[file] = "open";
         desk.Tick();
-        QCOMPARE(desk.state.OneShotProblem, std::string("The file /DATA/OUT.TXT cannot be opened."));
-        desk.job = [](const std::string&) -> bool { throw OrvalinError("The printer office is stopped."); };
+        QCOMPARE(desk.state.OneShotProblem, "The file " + file + " cannot be opened.");
+        desk.faults[file] = "down";
         desk.Tick();
-        QCOMPARE(desk.state.OneShotProblem, std::string("The printer office is stopped."));
-        desk.job = [](const std::string&) { return true; };
+        QCOMPARE(desk.state.OneShotProblem, std::string("The printer Office is stopped."));
+        desk.faults.clear();
         desk.Tick(2); // once printed, later ticks leave it alone
         QCOMPARE(desk.printed.size(), std::size_t(3));
         QVERIFY(desk.state.PrintDone && desk.state.OneShotProblem.empty());
