@@ -13,7 +13,8 @@
 
 namespace {
 
-SettingsEnvironment TestEnvironment(int* defaultsAsked = nullptr)
+// Counts the requests for defaults and the searches for the logo file.
+SettingsEnvironment TestEnvironment(int* defaultsAsked = nullptr, int* searches = nullptr)
 {
     SettingsEnvironment env;
     env.MakeDefaults = [defaultsAsked] {
@@ -21,7 +22,11 @@ SettingsEnvironment TestEnvironment(int* defaultsAsked = nullptr)
             ++*defaultsAsked;
         return SettingsDefaults{"Orvalin PDF", "Courier New", "/home/user/Spool/"};
     };
-    env.FileExists = [](const std::string& path) { return QFile::exists(QString::fromStdString(path)); };
+    env.FileExists = [searches](const std::string& path) {
+        if (searches)
+            ++*searches;
+        return QFile::exists(QString::fromStdString(path));
+    };
     return env;
 }
 
@@ -41,14 +46,10 @@ class SettingsFileTest : public QObject {
     Q_OBJECT
     std::optional<TempFolder> folder_; // one for each test function
     std::filesystem::path File() const { return folder_->fsPath() / SettingsFileName; }
-    struct Loaded {
-        Settings s;
-        Rules rules;
-    };
-    Loaded Load(const SettingsEnvironment& env = TestEnvironment())
+    std::pair<Settings, Rules> Load(const SettingsEnvironment& env = TestEnvironment())
     {
-        Loaded loaded;
-        LoadSettings(File(), loaded.s, loaded.rules, env);
+        std::pair<Settings, Rules> loaded;
+        LoadSettings(File(), loaded.first, loaded.second, env);
         return loaded;
     }
 
@@ -68,9 +69,9 @@ private Q_SLOTS:
         QCOMPARE(rules.HighestIndex(), 0);
         QVERIFY(s.FontSize == 10 && s.PollInterval == 3000 && s.LeftMargin == 0.8 && !s.LogoEnabled);
         QCOMPARE(s.SpoolFolder, std::string("/home/user/Spool/"));
-        const Loaded again = Load(TestEnvironment(&asked)); // no defaults asked this time
+        const auto [again, againRules] = Load(TestEnvironment(&asked)); // no defaults asked this time
         QCOMPARE(asked, 1);
-        QCOMPARE(QByteArray::fromStdString(SettingsFileBytes(again.s, again.rules)), FirstStartBytes);
+        QCOMPARE(QByteArray::fromStdString(SettingsFileBytes(again, againRules)), FirstStartBytes);
         QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
     }
 
@@ -89,32 +90,41 @@ private Q_SLOTS:
         SaveSettings(File(), s, rules);
         const QByteArray saved = folder_->read(SettingsFileName);
         QVERIFY(saved.contains("\"SZ\xC1MLA \"A\" t\xEDpus\"\r\n"));
-        const Loaded back = Load();
-        QCOMPARE(back.s.LogoCondition, s.LogoCondition);
-        SaveSettings(File(), back.s, back.rules); // every value read back saves to the same bytes
+        const auto [back, backRules] = Load();
+        QCOMPARE(back.LogoCondition, s.LogoCondition);
+        SaveSettings(File(), back, backRules); // every value read back saves to the same bytes
         QCOMPARE(folder_->read(SettingsFileName), saved);
     }
 
-    // Read as they are and left as they are: the folder gains its separator only in memory.
+    // Read as they are and left as they are: the folder gains its separator only in memory; the logo
+    // is on when its line names an existing file, and blanks only are not even looked for.
     void readableVariants()
     {
         QByteArray lf = FirstStartBytes;
         lf.replace("\r\n", "\n");
+        folder_->write("logo.bmp", "BM");
+        const auto logo = [this](const char* name) { return "\"" + folder_->file(name).toUtf8() + "\""; };
         const struct {
             QByteArray bytes;
             std::string folder, landscape;
+            int searches;
+            bool logo;
         } rows[] = {
-            {WithLine(FirstStartBytes, 5, ".8"), "/home/user/Spool/", ""},
-            {WithLine(FirstStartBytes, 6, "\"/var/spool/legacy\""), "/var/spool/legacy/", ""},
-            {WithLine(FirstStartBytes, 6, "\"\""), "/", ""},
-            {lf + "\"ol  27 76\"", "/home/user/Spool/", "\x1BL"}, // LF lines, the last without one
+            {WithLine(FirstStartBytes, 5, ".8"), "/home/user/Spool/", "", 0, false},
+            {WithLine(FirstStartBytes, 6, "\"/var/spool/legacy\""), "/var/spool/legacy/", "", 0, false},
+            {WithLine(FirstStartBytes, 6, "\"\""), "/", "", 0, false},
+            {lf + "\"ol  27 76\"", "/home/user/Spool/", "\x1BL", 0, false}, // LF lines, the last without one
+            {WithLine(FirstStartBytes, 8, "\"   \""), "/home/user/Spool/", "", 0, false},
+            {WithLine(FirstStartBytes, 8, logo("missing.bmp")), "/home/user/Spool/", "", 1, false},
+            {WithLine(FirstStartBytes, 8, logo("logo.bmp")), "/home/user/Spool/", "", 1, true},
         };
         for (const auto& row : rows) {
             folder_->write(SettingsFileName, row.bytes);
-            const auto [s, rules] = Load();
+            int searches = 0;
+            const auto [s, rules] = Load(TestEnvironment(nullptr, &searches));
             QVERIFY2(s.LeftMargin == 0.8 && s.SpoolFolder == row.folder && rules.LandscapeChars == row.landscape
-                         && rules.HighestIndex() == (row.landscape.empty() ? 0 : 1)
-                         && folder_->read(SettingsFileName) == row.bytes,
+                         && rules.HighestIndex() == (row.landscape.empty() ? 0 : 1) && searches == row.searches
+                         && s.LogoEnabled == row.logo && folder_->read(SettingsFileName) == row.bytes,
                      row.bytes.constData());
         }
     }
@@ -132,28 +142,6 @@ private Q_SLOTS:
         // The sorted order (the A, B, C example) is the next save's order.
         SaveSettings(File(), s, rules);
         QVERIFY(folder_->read(SettingsFileName).endsWith("\"np  27 12\"\r\n\"eb  28\"\r\n\"bb  27\"\r\n"));
-    }
-
-    // The logo is on when its line names an existing file; blanks only are not even looked for.
-    void logoEnabledNeedsANamedExistingFile()
-    {
-        folder_->write("logo.bmp", "BM");
-        int searches = 0;
-        SettingsEnvironment env = TestEnvironment();
-        env.FileExists = [&searches](const std::string& path) {
-            ++searches;
-            return QFile::exists(QString::fromStdString(path));
-        };
-        const struct {
-            QString logo;
-            bool enabled;
-        } rows[] = {{"   ", false}, {folder_->file("missing.bmp"), false}, {folder_->file("logo.bmp"), true}};
-        for (const auto& row : rows) {
-            folder_->write(SettingsFileName, WithLine(FirstStartBytes, 8, "\"" + row.logo.toUtf8() + "\""));
-            QVERIFY2(Load(env).s.LogoEnabled == row.enabled, qPrintable(row.logo));
-            QCOMPARE(searches, row.logo.trimmed().isEmpty() ? 0 : 1);
-            searches = 0;
-        }
     }
 
     void unusableFilesStopTheLoadAndStayAsTheyWere()

@@ -13,7 +13,6 @@
 #include <QSet>
 #include <QTest>
 
-#include <cstdio>
 #include <ctime>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -59,16 +58,6 @@ long ResidentKilobytes(qint64 pid)
     const QByteArray status = ReadFileBytes(QStringLiteral("/proc/%1/status").arg(pid));
     const qsizetype at = status.indexOf("VmRSS:");
     return at < 0 ? -1 : status.mid(at + 6).trimmed().split(' ').value(0).toLong();
-}
-
-// Whether the process holds the file open (the job is reading it).
-bool HasOpen(qint64 pid, const QString& path)
-{
-    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
-        if (fd.symLinkTarget() == path)
-            return true;
-    return false;
 }
 
 // A temporary home with a program folder and a spool folder, and the real program started there
@@ -148,29 +137,6 @@ private Q_SLOTS:
         WriteOldFile(desk.spool + "/poison.txt", "mended\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(desk.spool + "/poison.txt"), 20000);
         QVERIFY(PdfTexts(Pdfs(desk.program)).contains("mended"));
-        desk.stop();
-    }
-
-    void aNewJobWrittenUnderTheSameNameDuringPrintingIsKept()
-    {
-        Desk desk("Orvalin PDF", "text.txt");
-        QByteArray big;
-        for (int i = 1; i <= 200000; ++i)
-            big += "old job line " + QByteArray::number(i) + "\r\n";
-        WriteOldFile(desk.spool + "/text.txt", big);
-        desk.start();
-        QTRY_VERIFY_WITH_TIMEOUT(HasOpen(desk.run.process().processId(), desk.spool + "/text.txt"), 20000);
-        WriteFileBytes(desk.spool + "/text.next", "NEW JOB\r\n");
-        QVERIFY(::rename(QFile::encodeName(desk.spool + "/text.next").constData(),
-                         QFile::encodeName(desk.spool + "/text.txt").constData())
-                == 0);
-        QTRY_COMPARE_WITH_TIMEOUT(Pdfs(desk.program).size(), 2, 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(desk.spool + "/text.txt"), 10000);
-        QStringList texts = PdfTexts(Pdfs(desk.program));
-        std::sort(texts.begin(), texts.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
-        QVERIFY(texts[0].startsWith("old job line 1\n") && !texts[0].contains("NEW JOB"));
-        QCOMPARE(texts[1], QStringLiteral("NEW JOB"));
-        QVERIFY(desk.run.standardError().isEmpty());
         desk.stop();
     }
 
