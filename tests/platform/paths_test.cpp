@@ -1,5 +1,5 @@
-// The spool-folder search: name matching, ordinary files only, names as the file system gives them;
-// and where the settings and the filed documents live.
+// The spool-folder search: name matching and ordinary files only (a name the code page cannot hold
+// is the end-to-end test's); where the settings and the filed documents live.
 #include "platform/code_pages.h"
 #include "platform/paths.h"
 #include "platform/program_folder.h"
@@ -78,23 +78,6 @@ private Q_SLOTS:
         // Settings files are found through links.
         QVERIFY(IsRegularFile(base / "link.txt") && IsRegularFile(base / "a.txt"));
         QVERIFY(!IsRegularFile(base / "missing") && !IsRegularFile(base));
-    }
-
-    // A name the code page cannot hold (a Greek letter in CP1250) is found and names the file,
-    // instead of turning into "?".
-    void namesOutsideTheCodePageAreFoundAsTheyAre()
-    {
-        TempFolder folder;
-        const QString where = folder.path() + QStringLiteral("/Nyomtatás mappa");
-        QVERIFY(QDir().mkpath(where));
-        WriteFileBytes(where + QStringLiteral("/számla 1.txt"), "x");
-        WriteFileBytes(where + QStringLiteral("/Ωmega.txt"), "y");
-        std::error_code error;
-        const Found files = SpoolSearch(where.toStdString(), "*.txt", error);
-        QCOMPARE(files.size(), std::size_t(2));
-        const QByteArray both = ReadFileBytes(QString::fromStdString(files[0].string()))
-                                + ReadFileBytes(QString::fromStdString(files[1].string()));
-        QVERIFY2(both == "xy" || both == "yx", both.constData());
     }
 
     // A portable program keeps everything beside itself; an installed one (root can write /usr/bin)

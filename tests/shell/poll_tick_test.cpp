@@ -14,14 +14,14 @@ using Names = std::vector<std::string>;
 using std::chrono::seconds;
 
 // Files live in a map from full path to state; the job deletes what it printed, as in polling mode.
-// A file's fault (or the fault at "*", for every file) says what goes wrong with it.
 struct FakeDesk {
     std::chrono::system_clock::time_point now{std::chrono::hours(1000)};
     std::map<std::string, SpoolFileState> files;
-    // "held" open for writing, "claimed" by another instance, "stat" fails, "open" fails, content
-    // that overflows or cannot be read, "kept" after printing (a folder without write permission),
-    // the printer "down".
+    // What goes wrong with a file: "held" open for writing, "claimed" by another instance, "stat"
+    // or "open" fails, content that "overflow"s or cannot be read ("content"), "kept" after
+    // printing (a folder without write permission).
     std::map<std::string, std::string> faults;
+    bool printerDown = false;
     Names printed, errors, reports; // the job's paths, the boxes, the lines on standard error
     std::vector<bool> timer;
     bool ending = false;
@@ -47,8 +47,8 @@ struct FakeDesk {
             const std::string file = path.string();
             printed.push_back(file + (orientation == "1" ? "" : " portrait"));
             whilePrinting(file);
-            const std::string fault = Fault(file);
-            if (fault == "down")
+            const std::string fault = faults[file];
+            if (printerDown)
                 throw OrvalinError("The printer Office is stopped.");
             if (fault == "overflow")
                 throw OverflowError("Overflow");
@@ -62,22 +62,17 @@ struct FakeDesk {
         env.ShowError = [this](const std::string& text) { errors.push_back(text); };
         env.Report = [this](const std::string& text) { reports.push_back(text); };
         env.Stat = [this](const std::filesystem::path& path) -> std::optional<SpoolFileState> {
-            if (Fault(path) == "stat")
+            if (faults[path.string()] == "stat")
                 throw OrvalinError("The file " + path.string() + " cannot be read: Permission denied");
             const auto found = files.find(path.string());
             return found == files.end() ? std::nullopt : std::optional(found->second);
         };
-        env.OpenForWriting = [this](const std::filesystem::path& path) { return Fault(path) == "held"; };
+        env.OpenForWriting = [this](const std::filesystem::path& path) { return faults[path.string()] == "held"; };
         env.Claim = [this](const std::filesystem::path& path) -> ClaimHandle {
-            return Fault(path) == "claimed" ? nullptr : std::make_shared<int>(0);
+            return faults[path.string()] == "claimed" ? nullptr : std::make_shared<int>(0);
         };
         env.Now = [this] { return now; };
         env.Ending = [this] { return ending; };
-    }
-    std::string Fault(const std::filesystem::path& path) const
-    {
-        const auto found = faults.find(path.string());
-        return found != faults.end() ? found->second : faults.contains("*") ? faults.at("*") : "";
     }
     void Add(const std::string& name, std::uint64_t size, seconds age = seconds(10))
     {
@@ -199,17 +194,17 @@ private Q_SLOTS:
         FakeDesk desk;
         desk.Add("a.txt", 10);
         desk.Add("b.txt", 10);
-        desk.faults["*"] = "down";
+        desk.printerDown = true;
         desk.Tick(3);
         QCOMPARE(desk.errors, (Names{"The printer Office is stopped."}));
         QCOMPARE(desk.printed, (Names(3, "/spool/a.txt"))); // the rest wait, in order
         QVERIFY(!desk.state.PrintDone && desk.timer.back());
         desk.printed.clear();
-        desk.faults.clear();
+        desk.printerDown = false;
         desk.Tick();
         QCOMPARE(desk.printed, (Names{"/spool/a.txt", "/spool/b.txt"}));
         desk.Add("c.txt", 10);
-        desk.faults["*"] = "down";
+        desk.printerDown = true;
         desk.Tick();
         QCOMPARE(desk.errors.size(), std::size_t(2)); // a second outage
     }
@@ -240,10 +235,11 @@ private Q_SLOTS:
         desk.faults[file] = "open";
         desk.Tick();
         QCOMPARE(desk.state.OneShotProblem, "The file " + file + " cannot be opened.");
-        desk.faults[file] = "down";
+        desk.printerDown = true;
         desk.Tick();
         QCOMPARE(desk.state.OneShotProblem, std::string("The printer Office is stopped."));
         desk.faults.clear();
+        desk.printerDown = false;
         desk.Tick(2); // once printed, later ticks leave it alone
         QCOMPARE(desk.printed.size(), std::size_t(3));
         QVERIFY(desk.state.PrintDone && desk.state.OneShotProblem.empty());
