@@ -5,28 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <unistd.h>
-
-// Root reads and writes whatever the permissions say: the permission cases run as an ordinary
-// user while the guard lives.
-class OrdinaryUser {
-public:
-    explicit OrdinaryUser(const QString& home)
-    {
-        QFile::setPermissions(home, QFileDevice::Permissions(0x7777));
-        switched_ = ::geteuid() == 0 && ::seteuid(65534) == 0;
-    }
-    ~OrdinaryUser()
-    {
-        if (switched_)
-            (void)!::seteuid(0);
-    }
-
-private:
-    bool switched_ = false;
-};
 
 class AutoStartEntryTest : public QObject {
     Q_OBJECT
@@ -98,7 +80,13 @@ private Q_SLOTS:
             {"[Desktop Entry]\nExec=orvalin\nHidden=false\n", true, true},
             {"[Desktop Entry]\nExec=orvalin\n", false, false},
         };
-        OrdinaryUser user(home_->path());
+        // Root reads and writes whatever the permissions say: these cases run as an ordinary user.
+        QFile::setPermissions(home_->path(), QFileDevice::Permissions(0x7777));
+        const bool switched = ::geteuid() == 0 && ::seteuid(65534) == 0;
+        const auto back = qScopeGuard([switched] {
+            if (switched)
+                (void)!::seteuid(0);
+        });
         QVERIFY(QDir().mkpath(Folder()));
         const QString file = Folder() + "/orvalin.desktop";
         for (const auto& row : rows) {

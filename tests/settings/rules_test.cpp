@@ -18,14 +18,6 @@ ControlChar Rule(std::string trigger, std::string action) { return ControlChar{s
 class RulesTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // One look-up proves the table is wired; its contents are the program's, not restated here.
-    void actionLookUpIsExact()
-    {
-        const ActionTableType table = BuildActionTable();
-        QCOMPARE(table[FindActionByCode(table, "ol")].Code, std::string("ol"));
-        QCOMPARE(FindActionByCode(table, "OL"), -1);
-    }
-
     // The action left-aligned in three columns, then each trigger byte right-aligned in three; and
     // the line reads back to the rule, except for sizes too long for three columns.
     void format()
@@ -84,13 +76,16 @@ private Q_SLOTS:
             QVERIFY_THROWS_EXCEPTION(OrvalinError, ParseRuleLine(outside, rules));
     }
 
-    void orientationTriggersComeFromTheLastRule()
+    // Codes compare exactly: one look-up in the table (its contents are the program's, not restated
+    // here), and the rules that set the orientation triggers, where the last one wins.
+    void codesAreExact()
     {
+        const ActionTableType table = BuildActionTable();
+        QCOMPARE(table[FindActionByCode(table, "ol")].Code, std::string("ol"));
+        QCOMPARE(FindActionByCode(table, "OL"), -1);
         Rules rules;
-        ParseRuleLine("ol  27 76", rules);
-        ParseRuleLine("op  27 80", rules);
-        ParseRuleLine("ol  27108", rules); // later "ol" wins
-        ParseRuleLine("OL  1", rules);     // exact comparison: not an "ol" rule
+        for (const char* line : {"ol  27 76", "op  27 80", "ol  27108", "OL  1"})
+            ParseRuleLine(line, rules);
         QCOMPARE(rules.LandscapeChars, std::string("\x1Bl"));
         QCOMPARE(rules.PortraitChars, std::string("\x1BP"));
     }

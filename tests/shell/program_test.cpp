@@ -154,7 +154,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(run.standardError().contains("cannot be written in the settings file's code page"),
                                  20000);
         QVERIFY(run.standardError().contains(home + "/Spool/") && run.standardError().contains("ORVALIN_CODEPAGES"));
-        run.terminate();
+        run.process().terminate();
         QVERIFY(run.waitForExit(10000));
     }
 

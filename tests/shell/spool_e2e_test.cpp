@@ -39,9 +39,8 @@ void WriteOldFile(const QString& path, const QByteArray& bytes)
 QStringList Pdfs(const QString& programFolder)
 {
     QStringList paths;
-    const QDir dir(programFolder + "/PDF");
-    for (const QString& name : dir.entryList({"*.pdf"}, QDir::Files, QDir::Name))
-        paths << dir.filePath(name);
+    for (const QFileInfo& pdf : QDir(programFolder + "/PDF").entryInfoList({"*.pdf"}, QDir::Files, QDir::Name))
+        paths << pdf.filePath();
     return paths;
 }
 
@@ -70,6 +69,8 @@ struct Desk {
     Desk(const QString& printer, const QString& pattern, int interval = 150)
     {
         QDir().mkpath(spool);
+        // No scheduler: the built-in printer is the only one, unless a test starts its own.
+        run.environment().insert("CUPS_SERVER", home.file("no-cups.sock"));
         WriteFileBytes(program + "/Orvalin.ini", TestSettingsBytes(printer, spool + "/", pattern, interval));
     }
     void start() { run.start({QStringLiteral("watch")}); }
@@ -77,7 +78,7 @@ struct Desk {
     void stop()
     {
         if (run.running()) {
-            run.terminate();
+            run.process().terminate();
             QVERIFY(run.waitForExit(10000));
         }
         QCOMPARE(run.exitCode(), 0);
@@ -89,12 +90,6 @@ struct Desk {
 class SpoolE2eTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // No scheduler: the built-in printer is the only one, unless a test starts its own.
-        qputenv("CUPS_SERVER", QFile::encodeName(QDir::tempPath() + "/orvalin-no-cups.sock"));
-    }
-
     // Names in any case, an empty file, a link, an overlong line, a read error, a pausing writer.
     void aFolderOfEveryKind()
     {
@@ -125,9 +120,8 @@ private Q_SLOTS:
         const QStringList texts = PdfTexts(Pdfs(desk.program));
         QCOMPARE(QSet<QString>(texts.begin(), texts.end()),
                  (QSet<QString>{"no dot", "upper case", "no code page holds it", "before the pause\nafter the pause"}));
-        const QStringList left = QDir(desk.spool).entryList(QDir::Files | QDir::System);
-        QCOMPARE(QSet<QString>(left.begin(), left.end()),
-                 (QSet<QString>{"READ-ERROR.txt", "empty.txt", "link.txt", "poison.txt"}));
+        QCOMPARE(QDir(desk.spool).entryList(QDir::Files | QDir::System, QDir::Name),
+                 (QStringList{"READ-ERROR.txt", "empty.txt", "link.txt", "poison.txt"}));
         QCOMPARE(ReadFileBytes(desk.spool + "/poison.txt"), poison);
         QVERIFY(QFileInfo(desk.spool + "/link.txt").isSymLink());
         const QString errors = desk.run.standardError();
@@ -164,35 +158,30 @@ private Q_SLOTS:
         second.stop();
     }
 
-    void orvalinsOwnFilesAreNeverJobs_data()
-    {
-        QTest::addColumn<QString>("watched"); // relative to the program folder
-        QTest::addColumn<QString>("pattern");
-        QTest::newRow("settings and program") << QString(".") << QString("*.*");
-        QTest::newRow("settings by its own pattern") << QString(".") << QString("*.ini");
-        QTest::newRow("filed documents") << QString("PDF") << QString("*.pdf");
-    }
+    // Watching the program folder or the filed documents: the settings (settled like any waiting
+    // job), the program and earlier documents are never jobs.
     void orvalinsOwnFilesAreNeverJobs()
     {
-        QFETCH(QString, watched);
-        QFETCH(QString, pattern);
-        Desk desk("Orvalin PDF", pattern, 100);
-        const QString folder = QDir::cleanPath(desk.program + "/" + watched);
-        const QString earlier = desk.program + "/PDF/Orvalin-20200101-000000.pdf";
-        QVERIFY(QDir().mkpath(desk.program + "/PDF"));
-        const QByteArray settings = TestSettingsBytes("Orvalin PDF", folder + "/", pattern, 100);
-        WriteOldFile(desk.program + "/Orvalin.ini", settings); // settled, like any waiting job
-        MakeOld(desk.program + "/orvalin");
-        WriteOldFile(earlier, "%PDF-1.4 an earlier document\r\n");
-        WriteOldFile(desk.program + "/job.txt", "a job\r\n");
-        desk.start();
-        QTest::qWait(1500); // fifteen ticks
-        QCOMPARE(ReadFileBytes(desk.program + "/Orvalin.ini"), settings);
-        QVERIFY(QFile::exists(desk.program + "/orvalin") && QFile::exists(earlier));
-        QStringList filed = Pdfs(desk.program);
-        filed.removeAll(earlier);
-        QCOMPARE(PdfTexts(filed), pattern == "*.*" ? QStringList{"a job"} : QStringList{});
-        desk.stop();
+        const std::pair<QString, QString> rows[] = {{".", "*.*"}, {".", "*.ini"}, {"PDF", "*.pdf"}};
+        for (const auto& [watched, pattern] : rows) {
+            Desk desk("Orvalin PDF", pattern, 100);
+            const QString earlier = desk.program + "/PDF/Orvalin-20200101-000000.pdf";
+            QVERIFY(QDir().mkpath(desk.program + "/PDF"));
+            const QByteArray settings =
+                TestSettingsBytes("Orvalin PDF", QDir::cleanPath(desk.program + "/" + watched) + "/", pattern, 100);
+            WriteOldFile(desk.program + "/Orvalin.ini", settings);
+            MakeOld(desk.program + "/orvalin");
+            WriteOldFile(earlier, "%PDF-1.4 an earlier document\r\n");
+            WriteOldFile(desk.program + "/job.txt", "a job\r\n");
+            desk.start();
+            QTest::qWait(1500); // fifteen ticks
+            QCOMPARE(ReadFileBytes(desk.program + "/Orvalin.ini"), settings);
+            QVERIFY(QFile::exists(desk.program + "/orvalin") && QFile::exists(earlier));
+            QStringList filed = Pdfs(desk.program);
+            filed.removeAll(earlier);
+            QCOMPARE(PdfTexts(filed), pattern == "*.*" ? QStringList{"a job"} : QStringList{});
+            desk.stop();
+        }
     }
 
     // Each fault is reported once, the job stays, and it prints once the fault is mended.

@@ -3,12 +3,8 @@
 # press opens the popup, and the popup's "Kilépés" ends the program cleanly.
 # Usage: tray_host_test.sh <orvalin executable>
 set -u
-if [ -z "${ORVALIN_IN_XVFB:-}" ]; then
-  for tool in xvfb-run trayer xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
-  done
-  ORVALIN_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
-fi
+for tool in xvfb-run trayer xdotool xwininfo; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
+[ -n "${ORVALIN_IN_XVFB:-}" ] || ORVALIN_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
 work=$(mktemp -d)
 tray=""
 trap 'kill $tray 2>/dev/null; rm -rf "$work"' EXIT

@@ -8,12 +8,12 @@
 // The built executable (build/orvalin).
 QString BuiltProgram();
 
+// The executable copied into programFolder (so its settings file lives there), HOME at home, so
+// that nothing of the developer's own setup is touched. Still running when a test ends (a failed
+// test), it is killed at once.
 class ProgramRun {
 public:
-    // Copies the executable into programFolder (so its settings file lives there) and sets HOME
-    // to home, so that nothing of the developer's own setup is touched.
     ProgramRun(const QString& programFolder, const QString& home);
-    // A program still running when a test ends (a failed test) is killed at once.
     ~ProgramRun();
 
     QProcessEnvironment& environment() { return env_; }
@@ -23,11 +23,10 @@ public:
     void start(const QStringList& arguments);
     // Waits for the program to end; false when it is still running after timeoutMs.
     bool waitForExit(int timeoutMs);
-    void terminate() { process_.terminate(); } // SIGTERM
     bool running() const { return process_.state() != QProcess::NotRunning; }
     int exitCode() const { return process_.exitCode(); }
     QProcess::ExitStatus exitStatus() const { return process_.exitStatus(); }
-    // All the program has written so far.
+    // All that the program has written so far.
     QString standardError() { return Drain(), stderr_; }
     QString standardOutput() { return Drain(), stdout_; }
     QProcess& process() { return process_; }
