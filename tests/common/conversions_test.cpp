@@ -91,10 +91,7 @@ private Q_SLOTS:
         QCOMPARE(CodePagesForLanguage("").Oem, std::string("CP437"));
         QCOMPARE(CodePageNamed("NO-SUCH-PAGE").Name(), std::string("CP437"));
         QCOMPARE(CodePageNamed("NO-SUCH-PAGE").At(0xC9), U'╔');
-    }
-
-    void oemHungarianLettersAndBoxDrawing()
-    {
+        // The OEM page's Hungarian letters and box drawing.
         const CodePage& cp852 = CodePageNamed("CP852");
         QCOMPARE(cp852.At(0x8B), U'ő');
         QCOMPARE(cp852.At(0xFB), U'ű');

@@ -1,14 +1,22 @@
-// The folder chooser's string handling, CutAtNull, and the desktop's chooser itself driven on the
-// offscreen platform.
+// The desktop's dialogs driven on the offscreen platform: the message-box facade (scripted answers,
+// the record of calls, the default answer where no one can see the box), the folder chooser and
+// its string handling, which of Qt's own messages stay out of the log, and Qt's own texts in the
+// user's language from the translations installed beside Qt.
 #include "common/errors.h"
 #include "platform/code_pages.h"
 #include "platform/folder_browser.h"
 #include "platform/folders.h"
+#include "platform/message_box.h"
+#include "platform/qt_messages.h"
+#include "platform/qt_translations.h"
 #include "temp_folder.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,12 +25,12 @@ namespace {
 // A chooser that answers as scripted and remembers where it was asked to start.
 class ScriptedChooser : public FileChooser {
 public:
-    std::optional<QUrl> answer;
+    QUrl answer; // empty: cancelled
     QString askedStart;
     std::optional<QUrl> BrowseForFolder(QWidget*, const QString&, const QString& start, bool includeFiles) override
     {
         askedStart = includeFiles ? "files too" : start;
-        return answer;
+        return answer.isEmpty() ? std::nullopt : std::optional(answer);
     }
     std::optional<QString> OpenFile(QWidget*, const QString&) override { return std::nullopt; }
 };
@@ -36,26 +44,72 @@ void WhenDialogOpens(QObject* context, std::function<void(QFileDialog&)> script)
     });
 }
 
+QString YesNoTexts()
+{
+    QMessageBox box(QMessageBox::Critical, "Orvalinó", "Biztos, hogy törli?", QMessageBox::Yes | QMessageBox::No);
+    return box.button(QMessageBox::Yes)->text() + '/' + box.button(QMessageBox::No)->text();
+}
+
 } // namespace
 
-class FolderBrowserTest : public QObject {
+class DesktopTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { SelectCodePages(CodePagesForLanguage("hu")); }
+    void init() { MessageBox::ClearCalls(); }
+
+    void offscreenAnswersTheDefaultButtonOrTheScript()
+    {
+        QCOMPARE(MessageBox::Show(nullptr, "Orvalinó", "Biztos, hogy törli?", MessageBox::Icon::Critical,
+                                  MessageBox::Buttons::YesNo, MessageBox::Answer::No),
+                 MessageBox::Answer::No);
+        QCOMPARE(MessageBox::Show(nullptr, "Hiba!", "x", MessageBox::Icon::None), MessageBox::Answer::Ok);
+        QCOMPARE(MessageBox::Calls().size(), std::size_t(2));
+        QCOMPARE(MessageBox::Calls()[0].title, QStringLiteral("Orvalinó"));
+        QCOMPARE(MessageBox::Calls()[0].buttons, MessageBox::Buttons::YesNo);
+        QCOMPARE(MessageBox::Calls()[1].icon, MessageBox::Icon::None);
+        // Scripted answers come in order, then the default again.
+        MessageBox::SetNextAnswers({MessageBox::Answer::Yes, MessageBox::Answer::No});
+        const auto ask = [] {
+            return MessageBox::Show(nullptr, "t", "q", MessageBox::Icon::Question, MessageBox::Buttons::YesNo,
+                                    MessageBox::Answer::No);
+        };
+        QCOMPARE(ask(), MessageBox::Answer::Yes);
+        QCOMPARE(ask(), MessageBox::Answer::No);
+        QCOMPARE(ask(), MessageBox::Answer::No);
+    }
+
+    void theRecordKeepsTheLastHundred()
+    {
+        for (int i = 0; i < 150; ++i)
+            MessageBox::Show(nullptr, "t", QString::number(i), MessageBox::Icon::None);
+        QCOMPARE(MessageBox::Calls().size(), std::size_t(100));
+        QCOMPARE(MessageBox::Calls().front().text, QStringLiteral("50"));
+        QCOMPARE(MessageBox::Calls().back().text, QStringLiteral("149"));
+    }
+
+    // Qt's two start-up notices, and nothing else.
+    void qtNotices()
+    {
+        const std::pair<const char*, bool> rows[] = {
+            {"QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-anna'", true},
+            {"QObject::connect: No such signal QPlatformNativeInterface::systemTrayWindowChanged(QScreen*)", true},
+            {"QStandardPaths: wrong permissions on runtime directory /run/user/1000, 0755 instead of 0700", false},
+            {"QObject::connect: No such signal QTimer::fired()", false},
+            {"QFont::setPointSizeF: Point size <= 0 (0.000000), must be greater than 0", false},
+            {"", false},
+        };
+        for (const auto& [message, notice] : rows)
+            QVERIFY2(IsQtStartupNotice(message) == notice, message);
+    }
 
     void strings()
     {
         QCOMPARE(CutAtNull(std::string("abc\0def", 7)), std::string("abc"));
         QCOMPARE(CutAtNull(std::string("\0abc", 4)), std::string());
         QCOMPARE(CutAtNull("abcdef"), std::string("abcdef"));
-        const std::pair<const char*, const char*> starts[] = {
-            {"/home/user/Spool/", "/home/user/Spool"},
-            {"/home/user/Spool", "/home/user/Spool"},
-            {"/home//", "/home/"},
-            {"/", "/"},
-            {"c:/", "c:/"},
-            {"", ""},
-        };
+        const std::pair<const char*, const char*> starts[] = {{"/a/b/", "/a/b"}, {"/a/b", "/a/b"}, {"/a//", "/a/"},
+                                                              {"/", "/"},        {"c:/", "c:/"},   {"", ""}};
         for (const auto& [folder, start] : starts)
             QCOMPARE(BrowseStartFolder(folder), std::string(start));
         const std::pair<const char*, const char*> ends[] = {
@@ -83,8 +137,7 @@ private Q_SLOTS:
         };
         for (const auto& row : rows) {
             ScriptedChooser chooser;
-            if (!row.answer.isEmpty())
-                chooser.answer = row.answer;
+            chooser.answer = row.answer;
             if (row.chosen == "error") {
                 QVERIFY_THROWS_EXCEPTION(OrvalinError, BrowseFolder(nullptr, "", ToAnsi(row.start), chooser));
                 continue;
@@ -121,7 +174,21 @@ private Q_SLOTS:
         });
         QCOMPARE(chooser.OpenFile(nullptr, QStringLiteral("Pictures (*.bmp *.jpg *.gif)")), temp.file("logo.bmp"));
     }
+    // The standard buttons of the boxes and the choosers' labels. Last, as nothing may be loaded
+    // before: a language without Qt texts, then Hungarian.
+    void qtTextsFollowTheLanguage()
+    {
+        QCOMPARE(YesNoTexts(), QStringLiteral("&Yes/&No"));
+        QVERIFY(!LoadQtTranslations(QLocale(QLocale::Hawaiian, QLocale::UnitedStates)));
+        QCOMPARE(YesNoTexts(), QStringLiteral("&Yes/&No"));
+        QVERIFY(LoadQtTranslations(QLocale(QLocale::Hungarian, QLocale::Hungary)));
+        QCOMPARE(YesNoTexts(), QStringLiteral("&Igen/&Nem"));
+        QFileDialog chooser;
+        chooser.setFileMode(QFileDialog::Directory);
+        for (const QString& label : {chooser.labelText(QFileDialog::LookIn), chooser.labelText(QFileDialog::Reject)})
+            QVERIFY2(label != "Look in:" && label != "Cancel" && !label.isEmpty(), qPrintable(label));
+    }
 };
 
-QTEST_MAIN(FolderBrowserTest)
-#include "folder_browser_test.moc"
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"
