@@ -30,21 +30,17 @@ private Q_SLOTS:
     // entry that is not there.
     void writeReadDelete()
     {
-        QVERIFY(!ReadAutoStartEntry(entry_));
-        QVERIFY(WriteAutoStartEntry(entry_));
+        QVERIFY(!ReadAutoStartEntry(entry_) && WriteAutoStartEntry(entry_));
         const QString file = Folder() + "/orvalin.desktop";
         QCOMPARE(QString::fromStdString(AutoStartFile(entry_).string()), file);
         QCOMPARE(ReadFileBytes(file), QByteArray::fromStdString(DesktopEntryText(entry_)));
         QVERIFY(ReadAutoStartEntry(entry_));
         WriteFileBytes(Folder() + "/other.desktop", "[Desktop Entry]\nExec=other\n");
         QVERIFY(DeleteAutoStartEntry(entry_) && !ReadAutoStartEntry(entry_) && !QFileInfo::exists(file));
-        QVERIFY(QFileInfo::exists(Folder() + "/other.desktop"));
-        QVERIFY(!DeleteAutoStartEntry(entry_));
-
+        QVERIFY(QFileInfo::exists(Folder() + "/other.desktop") && !DeleteAutoStartEntry(entry_));
         qputenv("XDG_CONFIG_HOME", (home_->path() + "/elsewhere").toUtf8());
-        QVERIFY(WriteAutoStartEntry(entry_));
+        QVERIFY(WriteAutoStartEntry(entry_) && !QFileInfo::exists(file));
         QVERIFY(QFileInfo::exists(home_->path() + "/elsewhere/autostart/orvalin.desktop"));
-        QVERIFY(!QFileInfo::exists(file));
     }
 
     // The program's path, then the tray mode word, so that a logon start watches the folder. Inside

@@ -67,8 +67,8 @@ private Q_SLOTS:
         LoadSettings(File(), s, rules, TestEnvironment(&asked));
         QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
         QCOMPARE(rules.HighestIndex(), 0);
-        QVERIFY(s.FontSize == 10 && s.PollInterval == 3000 && s.LeftMargin == 0.8 && !s.LogoEnabled);
-        QCOMPARE(s.SpoolFolder, std::string("/home/user/Spool/"));
+        QVERIFY(s.FontSize == 10 && s.PollInterval == 3000 && s.LeftMargin == 0.8 && !s.LogoEnabled
+                && s.SpoolFolder == "/home/user/Spool/");
         const auto [again, againRules] = Load(TestEnvironment(&asked)); // no defaults asked this time
         QCOMPARE(asked, 1);
         QCOMPARE(QByteArray::fromStdString(SettingsFileBytes(again, againRules)), FirstStartBytes);
@@ -81,7 +81,6 @@ private Q_SLOTS:
         s.PrinterName = "HP, 2. emelet";
         s.LogoCondition = "SZ\xC1MLA \"A\" t\xEDpus"; // CP1250 accents and double quotes
         s.SpoolFolder = "/data/a,b/";
-        s.SpoolFileName = "*.txt";
         s.FontSize = -3;
         s.PollInterval = 2147483647;
         s.LeftMargin = 1.0 / 3;

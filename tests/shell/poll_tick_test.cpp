@@ -17,9 +17,8 @@ using std::chrono::seconds;
 struct FakeDesk {
     std::chrono::system_clock::time_point now{std::chrono::hours(1000)};
     std::map<std::string, SpoolFileState> files;
-    // What goes wrong with a file: "held" open for writing, "claimed" by another instance, "stat"
-    // or "open" fails, content that "overflow"s or cannot be read ("content"), "kept" after
-    // printing (a folder without write permission).
+    // What goes wrong with a file: "held" open for writing, "claimed" by another instance, "stat" or
+    // "open" fails, "overflow" or "content" errors, "kept" after printing (in a read-only folder).
     std::map<std::string, std::string> faults;
     bool printerDown = false;
     Names printed, errors, reports; // the job's paths, the boxes, the lines on standard error
@@ -147,7 +146,7 @@ private Q_SLOTS:
     }
 
     // Reported once per version, not stopping the others; a new version starts afresh.
-    void filesThatCannotBePrinted()
+    void filesThatCannotBePrintedOrDeleted()
     {
         const struct {
             const char *fault, *said; // said: in the one report
@@ -181,11 +180,7 @@ private Q_SLOTS:
             desk.Tick();
             QVERIFY2(desk.printed.back() == bad && desk.state.Remembered.empty(), row.fault);
         }
-    }
-
-    // A new job written under the printed one's name is no file that "cannot be deleted".
-    void aNewJobUnderTheSameNameDuringPrinting()
-    {
+        // A new job written under the printed one's name is no file that "cannot be deleted".
         FakeDesk desk;
         desk.Add("a.txt", 10);
         desk.faults["/spool/a.txt"] = "kept";

@@ -13,20 +13,18 @@
 #include <QSet>
 #include <QTest>
 
-#include <ctime>
+#include <filesystem>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <utime.h>
 
 namespace {
 
 // Dated back a minute, so that it counts as finished.
 void MakeOld(const QString& path)
 {
-    struct utimbuf times {};
-    times.actime = times.modtime = ::time(nullptr) - 60;
-    ::utime(QFile::encodeName(path).constData(), &times);
+    std::filesystem::last_write_time(path.toStdString(),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
 }
 
 void WriteOldFile(const QString& path, const QByteArray& bytes)

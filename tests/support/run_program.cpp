@@ -23,14 +23,6 @@ ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
     env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
 }
 
-ProgramRun::~ProgramRun()
-{
-    if (running()) {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-}
-
 void ProgramRun::runAsNobody()
 {
     for (const QString& folder : {home_, QFileInfo(program_).absolutePath()})

@@ -14,7 +14,11 @@ QString BuiltProgram();
 class ProgramRun {
 public:
     ProgramRun(const QString& programFolder, const QString& home);
-    ~ProgramRun();
+    ~ProgramRun()
+    {
+        process_.kill(); // nothing when it has ended
+        process_.waitForFinished(5000);
+    }
 
     QProcessEnvironment& environment() { return env_; }
     // The program runs as the user "nobody" (root reads and writes everything); its program folder
