@@ -15,7 +15,6 @@ struct ReportRig : SpoolRig {
     {
         return ExplainSpoolFile(Write(bytes), orientation, global, printer);
     }
-    // The line of the report that starts with prefix.
     std::string Line(const QByteArray& bytes, const std::string& prefix, const std::string& orientation = "0")
     {
         const std::string report = Explain(bytes, orientation);

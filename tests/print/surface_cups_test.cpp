@@ -130,9 +130,8 @@ private Q_SLOTS:
         QVERIFY(!PdfText(saved).contains(QStringLiteral("Refused")));
         QCOMPARE(PdfPageCount(saved), 1);
     }
-    // A spool file through the print job onto a queue whose driver declares four different
-    // unprintable margins: the engine sees the printable area, turned with the paper; text lands at
-    // the margins plus the layout's offsets, unscaled; a logo job is one job, logo page and rest.
+    // A job on a queue with four different unprintable margins: the engine sees the printable area,
+    // turned with the paper; text lands at margin plus offset, unscaled; a logo job is one job.
     void printJobOnTheQueuesPrintableArea()
     {
         const QMarginsF margins(20, 30, 15, 25);

@@ -1,16 +1,20 @@
 // The built-in printer's real output, read back with poppler: pages, sizes, text positions on the
-// printable area, faces and fonts (subset, embedded, searchable, a character the font lacks), the
-// underline, pictures, how documents are filed, spool files through the print job, a disk that fills.
+// printable area, fonts (subset, embedded, searchable, a character the font lacks), the underline,
+// how documents are filed, spool files through the print job, a disk that fills, and the logo
+// page's canvas: its window, how it cuts pictures and how it lies over a printer page.
 #include "common/errors.h"
 #include "pdf_probe.h"
 #include "platform/code_pages.h"
+#include "print/surface/page_canvas.h"
 #include "spool_rig.h"
 
 #include <cups/cups.h>
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -40,6 +44,39 @@ std::unique_ptr<QtPrinter> MonoPrinter(const TempFolder& folder, double points =
 
 QString LastPdf(const QtPrinter& printer) { return QString::fromStdString(printer.LastFile().string()); }
 bool Near(double value, double expected, double tolerance = 1) { return std::fabs(value - expected) < tolerance; }
+
+// The same first page, drawn on any target.
+void DrawPage(DrawingTarget& target)
+{
+    target.SetFontName("Liberation Sans");
+    target.SetFontSize(11);
+    target.SetFontBold(false);
+    target.SetFontTransparent(true);
+    target.SetCurrentX(567);
+    target.PrintText("Logo page first line");
+    target.PrintLineEnd();
+    target.SetCurrentX(567);
+    target.SetFontBold(true);
+    target.PrintText("Bold\tafter tab");
+    target.PrintLineEnd();
+    target.SetCurrentY(5000);
+    target.PrintText("Lower down");
+}
+
+QWidget* CanvasWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("Picnyomkep"))
+            return widget;
+    return nullptr;
+}
+
+QImage Dots(int width, int height, Qt::GlobalColor colour)
+{
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.fill(colour);
+    return picture;
+}
 
 // Spool lines with the style escapes of a legacy program's printer set-up.
 struct StyledJob : BackEndJob {
@@ -78,7 +115,6 @@ private Q_SLOTS:
     {
         TempFolder folder;
         auto printer = MonoPrinter(folder);
-        QCOMPARE(printer->Orientation(), PageOrientation::Portrait);
         // The engine sees the printable area; the PDF page is the whole sheet.
         QVERIFY(Near(printer->PageWidth(), (A4WidthPoints - 2 * Edge) * 20));
         QVERIFY(Near(printer->PageHeight(), (A4HeightPoints - 2 * Edge) * 20));
@@ -203,8 +239,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetCurrentX(std::nan("")));
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->SetCurrentY(INFINITY));
         QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(QImage(), 0, 0, 10, 10, 0, 0, 10, 10));
-        QImage picture(4, 4, QImage::Format_RGB32);
-        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(picture, 0, 0, -10, 10, 0, 0, 60, 60));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, printer->PaintPicture(Dots(4, 4, Qt::red), 0, 0, -10, 10, 0, 0, 60, 60));
         // None of the refused calls started a document.
         printer->EndDoc();
         QVERIFY(PdfFilesIn(folder.path()).isEmpty());
@@ -272,21 +307,6 @@ private Q_SLOTS:
         // Nothing of the failed attempt remains to be ended.
         printer->EndDoc();
         QCOMPARE(AllFilesIn(folder.path()), QStringList{QStringLiteral("blocker")});
-    }
-    void collectionWithoutCups()
-    {
-        TempFolder folder;
-        auto printers = MakeSystemPrinters(folder.fsPath() / "PDF");
-        QVERIFY(!printers->Select("Nonexistent"));
-        QVERIFY(!printers->Select("orvalin pdf")); // names are matched exactly
-        QVERIFY(printers->Select(BuiltInPrinterName));
-        // The current printer keeps its set-up from one use to the next.
-        printers->Current().SetFontBold(true);
-        QVERIFY(printers->Select(BuiltInPrinterName));
-        QVERIFY(printers->Current().FontBold());
-        printers->Current().PrintText("through the collection");
-        printers->Current().EndDoc();
-        QCOMPARE(PdfFilesIn(folder.file(QStringLiteral("PDF"))).size(), 1);
     }
     // Every face used is embedded as a subset with a Unicode map, for TrueType and PostScript
     // (CFF) outlines alike, and the text reads back with its code page's letters.
@@ -356,8 +376,7 @@ private Q_SLOTS:
                  qPrintable(QString::number(inkBelow("under"))));
         QCOMPARE(inkBelow("end") + inkBelow("bold"), 0);
     }
-    // A byte whose character the font lacks is drawn from the font the configuration offers for
-    // it, in the cell the style's own font gives every character, so the columns stay.
+    // A byte the font lacks is drawn from another font, in the cell of the style's own: columns stay.
     void missingGlyphComesFromAnotherFontInItsCell()
     {
         TempFolder folder;
@@ -379,9 +398,8 @@ private Q_SLOTS:
         QCOMPARE(PdfFontTable(boxes).size(), 2);
         QVERIFY2(PdfText(boxes).contains(QStringLiteral("a╔═╗│")), qPrintable(PdfText(boxes)));
     }
-    // Through the print job: page breaks (a leading one makes no blank sheet, one in mid-line
-    // starts the rest at the margin), bold ending with its job, and no line of a long file lost,
-    // upright (68 lines a page) and turned (47).
+    // Through the print job: page breaks (none blank, the rest of a line at the margin), bold ending
+    // with its job, and no line of a long file lost, upright (68 lines a page) and turned (47).
     void pagesOfAJob_data()
     {
         QTest::addColumn<QString>("orientation");
@@ -447,9 +465,8 @@ private Q_SLOTS:
         QCOMPARE(images.size(), 1);
         QCOMPARE(images[0].convertToFormat(QImage::Format_RGB32), job.logo);
     }
-    // A disk that fills fails the document, wherever the write was: at the very end, or in the
-    // middle, while later pages are still being drawn (pages go to the file as they end, the
-    // document is never held whole); nothing is filed and the next document starts clean.
+    // A disk that fills fails the document at the end or while later pages are still drawn (pages go
+    // to the file as they end); nothing is filed and the next document starts clean.
     void fullDiskFailsTheDocument_data()
     {
         QTest::addColumn<int>("limitBytes");
@@ -496,6 +513,137 @@ private Q_SLOTS:
         printer->PrintText("after the disk was freed");
         printer->EndDoc();
         QVERIFY(PdfText(LastPdf(*printer)).contains(QStringLiteral("freed")));
+    }
+    void windowIsHiddenUntilShown()
+    {
+        auto canvas = MakePageCanvas();
+        QWidget* window = CanvasWindow();
+        QVERIFY(window);
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("PIcNyom")));
+        QVERIFY(!window->isVisible());
+        canvas->SetSize(3000, 2000);
+        canvas->PrintText("watched");
+        canvas->Show();
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isModal());
+        QTRY_COMPARE(window->findChild<QLabel*>(QStringLiteral("PIcNyom"))->pixmap().width(), 200);
+        canvas.reset();
+        QVERIFY(!CanvasWindow());
+    }
+    void overlayMatchesPlainPage()
+    {
+        TempFolder plainFolder, overlayFolder;
+        auto plain = QtPrinter::BuiltIn(plainFolder.fsPath());
+        DrawPage(*plain);
+        plain->EndDoc();
+        auto printer = QtPrinter::BuiltIn(overlayFolder.fsPath());
+        printer->SetFontName("Liberation Mono");
+        printer->SetFontSize(9);
+        printer->SetFontItalic(true);
+        printer->SetCurrentX(123);
+        PageCanvas canvas;
+        canvas.SetSize(printer->PageWidth(), printer->PageHeight());
+        DrawPage(canvas);
+        QCOMPARE(canvas.CurrentY(), 5000.0);
+        canvas.DrawOnto(*printer);
+        // The printer's own pen and font are as they were.
+        QCOMPARE(printer->FontName(), std::string("Liberation Mono"));
+        QVERIFY(printer->FontSize() == 9 && printer->FontItalic() && !printer->FontBold());
+        QCOMPARE(printer->CurrentX(), 123.0);
+        printer->EndDoc();
+        const QList<PdfWord> expected = PdfWords(LastPdf(*plain));
+        const QList<PdfWord> overlaid = PdfWords(LastPdf(*printer));
+        QCOMPARE(overlaid.size(), expected.size());
+        QVERIFY(expected.size() >= 7);
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QCOMPARE(overlaid[i].text, expected[i].text);
+            QVERIFY2(Near(overlaid[i].xMin, expected[i].xMin, 0.05) && Near(overlaid[i].yMin, expected[i].yMin, 0.05),
+                     qPrintable(expected[i].text));
+        }
+        const QStringList fonts = PdfFonts(LastPdf(*printer));
+        QVERIFY2(!fonts.filter(QStringLiteral("Sans-Bold")).isEmpty(), qPrintable(fonts.join(',')));
+    }
+    void picturesAreCutToTheCanvasAndClsErases()
+    {
+        PageCanvas canvas;
+        canvas.SetSize(1000, 800);
+        canvas.PrintText("First");
+        // 100 x 100 pixels are 1500 twips square; from (500, 500) only 500 x 300 twips fit.
+        canvas.PaintPicture(Dots(100, 100, Qt::red), 500, 500, 1500, 1500, 0, 0, 1500, 1500);
+        QCOMPARE(canvas.Items().size(), size_t(2));
+        QCOMPARE(canvas.Items()[1].target, QRectF(500, 500, 500, 300));
+        QCOMPARE(canvas.Items()[1].source, QRectF(0, 0, 500, 300));
+        // Scaled by two, placed partly above and left of the canvas.
+        canvas.PaintPicture(Dots(100, 100, Qt::red), -1000, -500, 3000, 3000, 0, 0, 1500, 1500);
+        QCOMPARE(canvas.Items()[2].target, QRectF(0, 0, 1000, 800));
+        QCOMPARE(canvas.Items()[2].source, QRectF(500, 250, 500, 400));
+        // Wholly outside: nothing is kept.
+        canvas.PaintPicture(Dots(10, 10, Qt::red), 1000, 0, 150, 150, 0, 0, 150, 150);
+        canvas.PaintPicture(Dots(10, 10, Qt::red), -150, 0, 150, 150, 0, 0, 150, 150);
+        QCOMPARE(canvas.Items().size(), size_t(3));
+        // The window's picture shows the cut picture and white beyond the canvas's own edge.
+        const QImage image = canvas.Image();
+        QCOMPARE(image.size(), QSize(67, 54));
+        QCOMPARE(QColor(image.pixel(50, 40)), QColor(Qt::red));
+        TempFolder folder;
+        auto printer = QtPrinter::BuiltIn(folder.fsPath());
+        canvas.DrawOnto(*printer);
+        printer->EndDoc();
+        QCOMPARE(PdfImageCount(LastPdf(*printer)), 2);
+        canvas.SetCurrentY(300);
+        canvas.Cls();
+        QVERIFY(canvas.CurrentX() == 0 && canvas.CurrentY() == 0 && canvas.Items().empty());
+        canvas.DrawOnto(*printer); // an empty canvas gives no page
+        printer->EndDoc();
+        QCOMPARE(AllFilesIn(folder.path()).size(), 1);
+        canvas.PrintText("Second");
+        canvas.DrawOnto(*printer);
+        printer->EndDoc();
+        const QString text = PdfText(LastPdf(*printer));
+        QVERIFY(text.contains(QStringLiteral("Second")) && !text.contains(QStringLiteral("First")));
+        QCOMPARE(PdfImageCount(LastPdf(*printer)), 0);
+    }
+    void opaqueTextHidesWhatIsBelow()
+    {
+        PageCanvas canvas;
+        canvas.SetSize(3000, 1500);
+        canvas.PaintPicture(Dots(200, 100, Qt::red), 0, 0, 3000, 1500, 0, 0, 3000, 1500);
+        canvas.SetFontName("Liberation Mono");
+        canvas.SetFontSize(20);
+        // Spaces draw no ink: only the text's background can change the picture under them.
+        canvas.SetFontTransparent(true);
+        canvas.PrintText("    ");
+        canvas.SetCurrentY(750);
+        canvas.SetCurrentX(0);
+        canvas.SetFontTransparent(false);
+        canvas.PrintText("    ");
+        const QImage image = canvas.Image();
+        QCOMPARE(QColor(image.pixel(10, 10)), QColor(Qt::red));
+        QCOMPARE(QColor(image.pixel(10, 60)), QColor(Qt::white));
+        QCOMPARE(QColor(image.pixel(150, 60)), QColor(Qt::red));
+    }
+    void textOutsideTheCanvasIsLostAndBadValuesRefused()
+    {
+        PageCanvas canvas;
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, canvas.NewPage());
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, canvas.SetSize(-1, 100));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, canvas.SetSize(100, std::nan("")));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, canvas.SetFontSize(0));
+        QVERIFY_THROWS_EXCEPTION(OrvalinError, canvas.PaintPicture(QImage(), 0, 0, 1, 1, 0, 0, 1, 1));
+        QVERIFY(canvas.Items().empty());
+        canvas.SetSize(2000, 1000);
+        QCOMPARE(canvas.Width(), 2000.0);
+        QCOMPARE(canvas.Height(), 1000.0);
+        canvas.SetFontName("Liberation Sans");
+        canvas.PrintText("inside");
+        canvas.SetCurrentY(1000);
+        canvas.PrintText("below");
+        canvas.SetCurrentY(0);
+        canvas.SetCurrentX(2500);
+        canvas.PrintText("right");
+        QCOMPARE(canvas.Items().size(), size_t(1));
+        QCOMPARE(canvas.Items()[0].text, QStringLiteral("inside"));
+        QVERIFY(canvas.CurrentX() > 2500); // the pen still moves as on a page
     }
 };
 

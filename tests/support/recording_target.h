@@ -86,11 +86,9 @@ public:
         for (const DrawCall& c : calls) {
             if (c.failed || c.op == Op::SetCurrentX || c.op == Op::SetCurrentY)
                 continue;
-            const char* flag = c.op == Op::SetFontBold        ? "b"
-                               : c.op == Op::SetFontItalic    ? "i"
-                               : c.op == Op::SetFontUnderline ? "u"
-                               : c.op == Op::SetFontSize      ? "s"
-                                                              : nullptr;
+            static const std::map<Op, const char*> flags{
+                {Op::SetFontBold, "b"}, {Op::SetFontItalic, "i"}, {Op::SetFontUnderline, "u"}, {Op::SetFontSize, "s"}};
+            const auto flag = flags.find(c.op);
             if (c.op == Op::PrintText)
                 out += c.text;
             else if (c.op == Op::PrintLineEnd)
@@ -98,7 +96,7 @@ public:
             else if (c.op == Op::NewPage)
                 out += "<np>";
             else if (styles)
-                out += "<" + (flag ? flag + Number(c.value) : std::string(OpName(c.op))) + ">";
+                out += "<" + (flag != flags.end() ? flag->second + Number(c.value) : OpName(c.op)) + ">";
         }
         return out;
     }
@@ -172,9 +170,7 @@ private:
     mutable std::map<Op, int> failing_;
 };
 
-// A4 in twips.
-inline constexpr double A4ShortSide = 11906;
-inline constexpr double A4LongSide = 16838;
+inline constexpr double A4ShortSide = 11906, A4LongSide = 16838; // A4 in twips
 
 class RecordingPrinter : public RecordingSurface<Printer> {
 public:
@@ -196,7 +192,6 @@ public:
         Do(Op::EndDoc), pages = 0, penX = penY = 0;
     }
     void KillDoc() override { Do(Op::KillDoc), pages = 0, penX = penY = 0; }
-    // Records the canvas laid over the current page.
     void RecordCanvas(double width, double height) { Do(Op::DrawOnto, 0, "canvas", false, {width, height}); }
 
 private:

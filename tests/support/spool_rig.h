@@ -11,9 +11,6 @@
 
 #include <QImage>
 
-#include <filesystem>
-#include <string>
-
 struct SpoolRig {
     TempFolder folder;
     Global global;
@@ -23,7 +20,6 @@ struct SpoolRig {
         global.settings.PrinterName = DefaultPrinterName;
         global.settings.FontName = "Courier New";
         global.settings.FontSize = 10;
-        global.settings.LeftMargin = 0;
     }
     // A rule; "ol" and "op" also become the orientation triggers, as loading the rules makes them.
     void Rule(const std::string& trigger, const std::string& action)
