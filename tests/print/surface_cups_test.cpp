@@ -1,24 +1,25 @@
 // Printing through CUPS, against a private scheduler started by the test: destinations and the
-// default, a document arriving whole at the backend, and queues that refuse, are stopped or gone.
-#include "backend_job.h"
+// default, documents arriving whole at the backend, and queues that refuse, are stopped or gone.
 #include "common/errors.h"
 #include "pdf_probe.h"
-#include "print/surface/qt_surface.h"
 #include "private_cups.h"
-#include "temp_folder.h"
+#include "spool_rig.h"
 
 #include <QDir>
-
 #include <QTest>
+
 #include <cmath>
 #include <tuple>
 
-namespace {
+// A scheduler command that must succeed, failing the test with its error otherwise.
+#define CUPS_OK(call) QVERIFY2(cups_.call, qPrintable(cups_.lastError()))
+#define JOBS_SAVED(queue, count) QVERIFY2(cups_.waitForSavedJobs(queue, count, 30000), qPrintable(cups_.errorLog()))
 
-constexpr int JobWaitMs = 30000;
+namespace {
 
 // What is left in the temporary folder, which the test makes its own.
 QStringList TemporaryFiles() { return QDir::temp().entryList(QDir::Files | QDir::Hidden | QDir::System); }
+bool Near(double value, double expected, double tolerance = 1) { return std::fabs(value - expected) < tolerance; }
 
 } // namespace
 
@@ -31,92 +32,52 @@ private Q_SLOTS:
         // Temporary print files go to a folder of this test only, so that leftovers can be seen.
         qputenv("TMPDIR", QFile::encodeName(tmp_.path()));
         QCOMPARE(QDir::tempPath(), tmp_.path());
-        QVERIFY2(cups_.start(), qPrintable(cups_.lastError()));
+        CUPS_OK(start());
     }
-
     void cleanupTestCase() { cups_.stop(); }
 
-    void noDestinationsMeansBuiltIn()
+    void destinations()
     {
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
         QCOMPARE(printers->DeviceNames(), std::vector<std::string>{BuiltInPrinterName});
         QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
-        QVERIFY2(cups_.addQueue(QStringLiteral("zeta")), qPrintable(cups_.lastError()));
+        CUPS_OK(addQueue("zeta"));
         // A destination without a default still leaves the built-in printer as the default.
         QCOMPARE(printers->DefaultDeviceName(), std::string(BuiltInPrinterName));
         QCOMPARE(printers->Current().DeviceName(), std::string(BuiltInPrinterName));
-    }
-
-    void destinationsInOrderWithDefault()
-    {
-        QVERIFY2(cups_.addQueue(QStringLiteral("office"), true), qPrintable(cups_.lastError()));
-        QVERIFY2(cups_.addQueue(QStringLiteral("Alpha")), qPrintable(cups_.lastError()));
-        auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        const std::vector<std::string> expected{"Alpha", "office", "zeta", BuiltInPrinterName};
-        QCOMPARE(printers->DeviceNames(), expected);
+        CUPS_OK(addQueue("office", true));
+        CUPS_OK(addQueue("Alpha"));
+        printers = MakeSystemPrinters(pdfs_.fsPath());
+        QCOMPARE(printers->DeviceNames(), (std::vector<std::string>{"Alpha", "office", "zeta", BuiltInPrinterName}));
         QCOMPARE(printers->DefaultDeviceName(), std::string("office"));
         QCOMPARE(SystemDefaultDeviceName(), std::string("office"));
         QCOMPARE(printers->Current().DeviceName(), std::string("office"));
         QVERIFY(printers->Select("zeta"));
-        QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
         QVERIFY(!printers->Select("ZETA"));
         QCOMPARE(printers->Current().DeviceName(), std::string("zeta"));
+        // A document without output makes no job.
+        printers->Current().SetCurrentY(500);
+        printers->Current().EndDoc();
+        QCOMPARE(cups_.jobCount("zeta"), 0);
     }
-
     void paperIsTheDestinationsDefaultMedia()
     {
-        QVERIFY2(cups_.addQueue(QStringLiteral("letter")), qPrintable(cups_.lastError()));
-        QVERIFY2(
-            cups_.run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("letter"), QStringLiteral("-o"),
-                                                  QStringLiteral("media-default=na_letter_8.5x11in")}),
-            qPrintable(cups_.lastError()));
+        CUPS_OK(addQueue("letter"));
+        CUPS_OK(run("lpadmin", {"-p", "letter", "-o", "media-default=na_letter_8.5x11in"}));
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
         QVERIFY(printers->Select("letter"));
         Printer& printer = printers->Current();
-        QVERIFY2(std::fabs(printer.PageWidth() - 8.5 * 1440) < 1, qPrintable(QString::number(printer.PageWidth())));
-        QVERIFY(std::fabs(printer.PageHeight() - 11 * 1440) < 1);
+        QVERIFY2(Near(printer.PageWidth(), 8.5 * 1440) && Near(printer.PageHeight(), 11 * 1440),
+                 qPrintable(QString::number(printer.PageWidth())));
         printer.SetOrientation(PageOrientation::Landscape);
-        QVERIFY(std::fabs(printer.PageWidth() - 11 * 1440) < 1);
+        QVERIFY(Near(printer.PageWidth(), 11 * 1440));
         printer.PrintText("Letter paper");
         printer.EndDoc();
-        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("letter"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
-        const QSizeF size = PdfPageSize(cups_.savedJobs(QStringLiteral("letter")).constFirst(), 1);
-        QVERIFY(std::fabs(size.width() - 792) < 0.5 && std::fabs(size.height() - 612) < 0.5);
-        QVERIFY(cups_.remove(QStringLiteral("letter")));
+        JOBS_SAVED("letter", 1);
+        QCOMPARE(PdfPageSize(cups_.savedJobs("letter").constFirst(), 1).toSize(), QSize(792, 612));
+        QVERIFY(cups_.remove("letter"));
     }
-
-    void documentArrivesWhole()
-    {
-        auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        QVERIFY(printers->Select("office"));
-        Printer& printer = printers->Current();
-        printer.SetFontName("Liberation Sans");
-        printer.SetFontSize(12);
-        printer.PrintText("Through the queue");
-        printer.NewPage();
-        printer.PrintText("Second page");
-        printer.EndDoc();
-        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("office"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
-        const QString saved = cups_.savedJobs(QStringLiteral("office")).constFirst();
-        QCOMPARE(PdfPageCount(saved), 2);
-        QVERIFY(PdfText(saved).contains(QStringLiteral("Through the queue")));
-        QCOMPARE(FindPdfWord(saved, QStringLiteral("Second")).page, 2);
-        QCOMPARE(TemporaryFiles(), QStringList());
-        // Nothing lands in the built-in printer's folder.
-        QVERIFY(QDir(pdfs_.path()).entryList(QDir::Files).isEmpty());
-    }
-
-    void emptyDocumentMakesNoJob()
-    {
-        auto printers = MakeSystemPrinters(pdfs_.fsPath());
-        QVERIFY(printers->Select("Alpha"));
-        printers->Current().SetCurrentY(500);
-        printers->Current().EndDoc();
-        QCOMPARE(cups_.jobCount(QStringLiteral("Alpha")), 0);
-    }
-
-    // A queue that refuses the document in any way fails it with the reason, leaves no job and no
-    // temporary file, and once it takes documents again the next one holds nothing of the refused.
+    // A refused document fails with the reason, leaving no job or file; the next holds none of it.
     void refusedDocumentThrows_data()
     {
         // The CUPS commands that refuse and allow again, "%1" the queue.
@@ -136,14 +97,13 @@ private Q_SLOTS:
         QFETCH(QStringList, block);
         QFETCH(QStringList, unblock);
         QFETCH(QString, message);
-        const QString queue = QStringLiteral("refusing-%1")
-                                  .arg(QString::fromLatin1(QTest::currentDataTag()))
-                                  .replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString queue =
+            QString("refusing-%1").arg(QString::fromLatin1(QTest::currentDataTag())).replace(' ', '-');
         const auto run = [&](QStringList command) {
-            command.replaceInStrings(QStringLiteral("%1"), queue);
+            command.replaceInStrings("%1", queue);
             return cups_.run(command.takeFirst(), command);
         };
-        QVERIFY2(cups_.addQueue(queue), qPrintable(cups_.lastError()));
+        CUPS_OK(addQueue(queue));
         auto printers = MakeSystemPrinters(pdfs_.fsPath());
         QVERIFY(printers->Select(queue.toStdString()));
         printers->Current().PrintText("Refused text");
@@ -157,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(printers->Current().CurrentX(), 0.0);
         QCOMPARE(TemporaryFiles(), QStringList());
         QVERIFY(cups_.savedJobs(queue).isEmpty());
-        if (block.contains(QStringLiteral("-x")))
+        if (block.contains("-x"))
             QVERIFY(!printers->Select(queue.toStdString()));
         if (unblock.isEmpty())
             return;
@@ -165,19 +125,17 @@ private Q_SLOTS:
         QVERIFY2(run(unblock), qPrintable(cups_.lastError()));
         printers->Current().PrintText("Accepted text");
         printers->Current().EndDoc();
-        QVERIFY2(cups_.waitForSavedJobs(queue, 1, JobWaitMs), qPrintable(cups_.errorLog()));
+        JOBS_SAVED(queue, 1);
         const QString saved = cups_.savedJobs(queue).constFirst();
         QVERIFY(!PdfText(saved).contains(QStringLiteral("Refused")));
         QCOMPARE(PdfPageCount(saved), 1);
     }
-
-    // A spool file through the print job onto a queue whose driver declares four different
-    // unprintable margins: the engine sees the printable area, turned with the paper; text lands at
-    // the margins plus the layout's offsets, unscaled; a logo job is one job, logo page and rest.
+    // A job on a queue with four different unprintable margins: the engine sees the printable area,
+    // turned with the paper; text lands at margin plus offset, unscaled; a logo job is one job.
     void printJobOnTheQueuesPrintableArea()
     {
         const QMarginsF margins(20, 30, 15, 25);
-        QVERIFY2(cups_.addQueueWithMargins(QStringLiteral("margins"), margins), qPrintable(cups_.lastError()));
+        CUPS_OK(addQueueWithMargins("margins", margins));
         BackEndJob job("margins", 1);
         job.Rule("\f", "np");
         QVERIFY(job.printers->Select("margins"));
@@ -185,39 +143,37 @@ private Q_SLOTS:
         for (const auto& [turned, width, height] :
              {std::tuple{false, 595 - 20 - 15, 842 - 30 - 25}, {true, 842 - 25 - 30, 595 - 20 - 15}}) {
             printer.SetOrientation(turned ? PageOrientation::Landscape : PageOrientation::Portrait);
-            QVERIFY2(std::fabs(printer.PageWidth() - width * 20) < 5
-                         && std::fabs(printer.PageHeight() - height * 20) < 5,
-                     qPrintable(QStringLiteral("%1 x %2").arg(printer.PageWidth()).arg(printer.PageHeight())));
+            QVERIFY2(Near(printer.PageWidth(), width * 20, 5) && Near(printer.PageHeight(), height * 20, 5),
+                     qPrintable(QString("%1 x %2").arg(printer.PageWidth()).arg(printer.PageHeight())));
         }
         QVERIFY(job.Print("First line\r\nhead\fSecond page\r\nbelow\r\n"));
-        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("margins"), 1, JobWaitMs), qPrintable(cups_.errorLog()));
-        QString saved = cups_.savedJobs(QStringLiteral("margins")).constFirst();
+        JOBS_SAVED("margins", 1);
+        QString saved = cups_.savedJobs("margins").constFirst();
         const QString options = cups_.savedJobOptions(saved);
         QVERIFY2(options.contains(QStringLiteral("print-scaling=none")), qPrintable(options));
+        QCOMPARE(TemporaryFiles(), QStringList());
+        QVERIFY(AllFilesIn(job.folder.file("PDF")).isEmpty()); // nothing for the built-in printer
         QCOMPARE(PdfPageCount(saved), 2);
-        const QSizeF sheet = PdfPageSize(saved, 1);
-        QVERIFY(std::fabs(sheet.width() - 595) < 1 && std::fabs(sheet.height() - 842) < 1);
+        QCOMPARE(PdfPageSize(saved, 1).toSize(), QSize(595, 842));
         // 1 cm of left margin is 28.35 points; a line is 12 points.
         const double left = margins.left() + 567 / 20.0;
         for (const auto& [text, page, line] :
              {std::tuple{"First", 1, 0}, {"head", 1, 1}, {"Second", 2, 0}, {"below", 2, 1}}) {
-            const PdfWord word = FindPdfWord(saved, QString::fromUtf8(text));
+            const PdfWord word = FindPdfWord(saved, text);
             QVERIFY2(WordAt(word, page, left, margins.top() + 12 * line), qPrintable(DescribeWord(word)));
         }
-
         job.global.settings.LogoEnabled = true;
         job.global.settings.LogoCondition = "INVOICE";
         job.logo = QImage(48, 24, QImage::Format_RGB32);
         job.logo.fill(Qt::darkGreen);
         QVERIFY(job.Print("INVOICE 7\r\nover the logo\f\r\nrest of it\r\n"));
-        QVERIFY2(cups_.waitForSavedJobs(QStringLiteral("margins"), 2, JobWaitMs), qPrintable(cups_.errorLog()));
-        QCOMPARE(cups_.jobCount(QStringLiteral("margins")), 2);
-        saved = cups_.savedJobs(QStringLiteral("margins")).constLast();
+        JOBS_SAVED("margins", 2);
+        QCOMPARE(cups_.jobCount("margins"), 2);
+        saved = cups_.savedJobs("margins").constLast();
         QCOMPARE(PdfPageCount(saved), 2);
-        QCOMPARE(FindPdfWord(saved, QStringLiteral("rest")).page, 2);
+        QCOMPARE(FindPdfWord(saved, "rest").page, 2);
         QCOMPARE(PdfImageCount(saved), 1);
     }
-
     // Last: the scheduler goes away while a document is open.
     void schedulerGoneThrows()
     {

@@ -1,6 +1,5 @@
-// A printer, a page canvas and a printers collection that draw nothing but record every change
-// made to them, so that layout tests can assert positions exactly. Any operation can be told to
-// fail, to test how the engine survives a printer that refuses a setting or a drawing that throws.
+// A printer, a page canvas and printers that record every change made to them, so that layout tests
+// can assert positions exactly; any operation can be made to fail, as a refusing printer does.
 #pragma once
 
 #include "common/errors.h"
@@ -11,22 +10,26 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
-#define RECORDED_OPS(X)                                                                                                \
-    X(CurrentX)                                                                                                        \
-    X(SetCurrentX) X(CurrentY) X(SetCurrentY) X(PrintText) X(PrintLineEnd) X(NewPage) X(PaintPicture) X(FontName)      \
-        X(SetFontName) X(FontSize) X(SetFontSize) X(FontCharset) X(SetFontCharset) X(FontBold) X(SetFontBold)          \
-            X(FontItalic) X(SetFontItalic) X(FontUnderline) X(SetFontUnderline) X(SetFontTransparent) X(DeviceName)    \
-                X(Orientation) X(SetOrientation) X(SetPrintQuality) X(PageWidth) X(PageHeight) X(EndDoc) X(KillDoc)    \
-                    X(Width) X(Height) X(SetSize) X(Cls) X(DrawOnto) X(Show)
-#define RECORDED_OP_ENUMERATOR(name) name,
-enum class Op { RECORDED_OPS(RECORDED_OP_ENUMERATOR) };
-#undef RECORDED_OP_ENUMERATOR
-
-const char* OpName(Op op);
+// clang-format off
+#define RECORDED_OPS(X) X(CurrentX) X(SetCurrentX) X(CurrentY) X(SetCurrentY) X(PrintText) X(PrintLineEnd) X(NewPage) \
+    X(PaintPicture) X(FontName) X(SetFontName) X(FontSize) X(SetFontSize) X(FontCharset) X(SetFontCharset) X(FontBold) \
+    X(SetFontBold) X(FontItalic) X(SetFontItalic) X(FontUnderline) X(SetFontUnderline) X(SetFontTransparent) \
+    X(DeviceName) X(Orientation) X(SetOrientation) X(SetPrintQuality) X(PageWidth) X(PageHeight) X(EndDoc) \
+    X(KillDoc) X(Width) X(Height) X(SetSize) X(Cls) X(DrawOnto) X(Show)
+#define RECORDED_OP(name) name,
+enum class Op { RECORDED_OPS(RECORDED_OP) };
+#undef RECORDED_OP
+#define RECORDED_OP(name) #name,
+inline const char* OpName(Op op)
+{
+    static const char* const names[] = {RECORDED_OPS(RECORDED_OP)};
+    return names[static_cast<int>(op)];
+}
+#undef RECORDED_OP
+// clang-format on
 
 struct FontState {
     std::string name = "Courier New";
@@ -47,11 +50,15 @@ struct DrawCall {
     bool failed = false;
 };
 
-// Simple text metrics, so that positions after a text or a line end are predictable.
-inline constexpr double TwipsPerCharacterPerPoint = 12; // 0.6 em a byte
-inline constexpr double LineEndTwipsPerPoint = 23;      // one text line of the font: 1.15 em
+inline std::string Number(double value) { return QByteArray::number(value, 'g', 10).toStdString(); }
+// "Courier New 10 255 b i u t": name, size, character set, then the flags that are on.
+inline std::string Describe(const FontState& f)
+{
+    return f.name + " " + Number(f.size) + " " + std::to_string(int(f.charset)) + (f.bold ? " b" : "")
+           + (f.italic ? " i" : "") + (f.underline ? " u" : "") + (f.transparent ? " t" : "");
+}
 
-// Everything a drawing target needs, recorded; Base is Printer or Canvas.
+// Simple metrics, so that the pen's positions are predictable: 0.6 em a byte, 1.15 em a line.
 template <class Base>
 class RecordingSurface : public Base {
 public:
@@ -59,13 +66,8 @@ public:
     FontState font;
     double penX = 0, penY = 0;
     int pages = 0;
-    std::set<std::string> knownFonts; // empty: every name is accepted
-
-    // Makes every call of op fail (throw OrvalinError) from now on.
-    void Fail(Op op) { failAlways_.insert(op); }
-    // Makes only the nth call (1-based, counted from now) of op fail.
-    void FailNth(Op op, int n) { failNth_[op] = n; }
-
+    // Makes op throw OrvalinError: every call from now on, or only the nth (1 the next).
+    void Fail(Op op, int nth = 0) { failing_[op] = nth; }
     std::vector<DrawCall> Calls(Op op) const
     {
         std::vector<DrawCall> found;
@@ -74,44 +76,27 @@ public:
                 found.push_back(call);
         return found;
     }
+    std::size_t Count(Op op) const { return Calls(op).size(); }
     std::vector<DrawCall> Texts() const { return Calls(Op::PrintText); }
-    // The text printed with line ends as "\n" and new pages as "<np>"; with styles, also bold,
-    // italic and underline as "<b1>"/"<b0>" and so on, font sizes as "<s12>" and any other change
-    // but a pen move by its name ("<EndDoc>").
+    // The text with line ends as "\n", new pages as "<np>"; with styles also "<b1>", "<i0>", "<u1>",
+    // "<s12>" for bold, italic, underline and size, any other change but a pen move as "<EndDoc>".
     std::string Transcript(bool styles = false) const
     {
         std::string out;
-        for (const DrawCall& call : calls) {
-            if (call.failed)
+        for (const DrawCall& c : calls) {
+            if (c.failed || c.op == Op::SetCurrentX || c.op == Op::SetCurrentY)
                 continue;
-            switch (call.op) {
-            case Op::PrintText:
-                out += call.text;
-                break;
-            case Op::PrintLineEnd:
+            static const std::map<Op, const char*> flags{
+                {Op::SetFontBold, "b"}, {Op::SetFontItalic, "i"}, {Op::SetFontUnderline, "u"}, {Op::SetFontSize, "s"}};
+            const auto flag = flags.find(c.op);
+            if (c.op == Op::PrintText)
+                out += c.text;
+            else if (c.op == Op::PrintLineEnd)
                 out += '\n';
-                break;
-            case Op::NewPage:
+            else if (c.op == Op::NewPage)
                 out += "<np>";
-                break;
-            case Op::SetCurrentX:
-            case Op::SetCurrentY:
-                break;
-            case Op::SetFontBold:
-                out += styles ? (call.value ? "<b1>" : "<b0>") : "";
-                break;
-            case Op::SetFontItalic:
-                out += styles ? (call.value ? "<i1>" : "<i0>") : "";
-                break;
-            case Op::SetFontUnderline:
-                out += styles ? (call.value ? "<u1>" : "<u0>") : "";
-                break;
-            case Op::SetFontSize:
-                out += styles ? "<s" + Number(call.value) + ">" : "";
-                break;
-            default:
-                out += styles ? std::string("<") + OpName(call.op) + ">" : "";
-            }
+            else if (styles)
+                out += "<" + (flag != flags.end() ? flag->second + Number(c.value) : OpName(c.op)) + ">";
         }
         return out;
     }
@@ -122,234 +107,92 @@ public:
         std::string out;
         for (const DrawCall& call : Texts()) {
             out += (out.empty() ? "" : " ") + call.text + "@" + Number(call.x) + "," + Number(call.y);
-            if (call.font.size != 10)
-                out += "/" + Number(call.font.size);
-            if (call.page != 0)
-                out += "#" + std::to_string(call.page);
+            out += (call.font.size != 10 ? "/" + Number(call.font.size) : "")
+                   + (call.page != 0 ? "#" + std::to_string(call.page) : "");
         }
         return out;
     }
-    static std::string Number(double value) { return QByteArray::number(value, 'g', 10).toStdString(); }
-
-    double CurrentX() const override
-    {
-        Check(Op::CurrentX);
-        return penX;
-    }
-    void SetCurrentX(double x) override
-    {
-        Do(
-            Op::SetCurrentX, [&] { penX = x; }, x);
-    }
-    double CurrentY() const override
-    {
-        Check(Op::CurrentY);
-        return penY;
-    }
-    void SetCurrentY(double y) override
-    {
-        Do(
-            Op::SetCurrentY, [&] { penY = y; }, y);
-    }
+    double CurrentX() const override { return Read(Op::CurrentX, penX); }
+    void SetCurrentX(double x) override { Do(Op::SetCurrentX, x), penX = x; }
+    double CurrentY() const override { return Read(Op::CurrentY, penY); }
+    void SetCurrentY(double y) override { Do(Op::SetCurrentY, y), penY = y; }
     void PrintText(const std::string& bytes) override
     {
-        Do(
-            Op::PrintText, [&] { penX += double(bytes.size()) * font.size * TwipsPerCharacterPerPoint; }, 0, bytes);
+        Do(Op::PrintText, 0, bytes), penX += bytes.size() * 12 * font.size;
     }
-    void PrintLineEnd() override
-    {
-        Do(Op::PrintLineEnd, [&] {
-            penX = 0;
-            penY += font.size * LineEndTwipsPerPoint;
-        });
-    }
-    void NewPage() override
-    {
-        Do(Op::NewPage, [&] {
-            ++pages;
-            penX = penY = 0;
-        });
-    }
-
-    std::string FontName() const override
-    {
-        Check(Op::FontName);
-        return font.name;
-    }
-    void SetFontName(const std::string& name) override
-    {
-        Refuse(Op::SetFontName, !knownFonts.empty() && knownFonts.count(name) == 0, 0, name);
-        Do(
-            Op::SetFontName, [&] { font.name = name; }, 0, name);
-    }
-    double FontSize() const override
-    {
-        Check(Op::FontSize);
-        return font.size;
-    }
+    void PrintLineEnd() override { Do(Op::PrintLineEnd), penX = 0, penY += font.size * 23; }
+    void NewPage() override { Do(Op::NewPage), ++pages, penX = penY = 0; }
+    std::string FontName() const override { return Read(Op::FontName, font.name); }
+    void SetFontName(const std::string& name) override { Do(Op::SetFontName, 0, name), font.name = name; }
+    double FontSize() const override { return Read(Op::FontSize, font.size); }
     void SetFontSize(double points) override
     {
-        Refuse(Op::SetFontSize, !(points > 0 && points <= 2160), points);
-        Do(
-            Op::SetFontSize, [&] { font.size = points; }, points);
+        Do(Op::SetFontSize, points, {}, !(points > 0 && points <= 2160)), font.size = points;
     }
-    CharacterSet FontCharset() const override
-    {
-        Check(Op::FontCharset);
-        return font.charset;
-    }
-    void SetFontCharset(CharacterSet charset) override
-    {
-        Do(
-            Op::SetFontCharset, [&] { font.charset = charset; }, static_cast<int>(charset));
-    }
-    bool FontBold() const override
-    {
-        Check(Op::FontBold);
-        return font.bold;
-    }
-    void SetFontBold(bool on) override
-    {
-        Do(
-            Op::SetFontBold, [&] { font.bold = on; }, on);
-    }
-    bool FontItalic() const override
-    {
-        Check(Op::FontItalic);
-        return font.italic;
-    }
-    void SetFontItalic(bool on) override
-    {
-        Do(
-            Op::SetFontItalic, [&] { font.italic = on; }, on);
-    }
-    bool FontUnderline() const override
-    {
-        Check(Op::FontUnderline);
-        return font.underline;
-    }
-    void SetFontUnderline(bool on) override
-    {
-        Do(
-            Op::SetFontUnderline, [&] { font.underline = on; }, on);
-    }
-    void SetFontTransparent(bool on) override
-    {
-        Do(
-            Op::SetFontTransparent, [&] { font.transparent = on; }, on);
-    }
+    CharacterSet FontCharset() const override { return Read(Op::FontCharset, font.charset); }
+    void SetFontCharset(CharacterSet charset) override { Do(Op::SetFontCharset, int(charset)), font.charset = charset; }
+    bool FontBold() const override { return Read(Op::FontBold, font.bold); }
+    void SetFontBold(bool on) override { Do(Op::SetFontBold, on), font.bold = on; }
+    bool FontItalic() const override { return Read(Op::FontItalic, font.italic); }
+    void SetFontItalic(bool on) override { Do(Op::SetFontItalic, on), font.italic = on; }
+    bool FontUnderline() const override { return Read(Op::FontUnderline, font.underline); }
+    void SetFontUnderline(bool on) override { Do(Op::SetFontUnderline, on), font.underline = on; }
+    void SetFontTransparent(bool on) override { Do(Op::SetFontTransparent, on), font.transparent = on; }
     void PaintPicture(const QImage&, double x, double y, double width, double height, double sourceX, double sourceY,
                       double sourceWidth, double sourceHeight) override
     {
-        Do(Op::PaintPicture, [] {}, 0, {}, {x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight});
+        Do(Op::PaintPicture, 0, {}, false, {x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight});
     }
 
 protected:
-    void Check(Op op) const
+    template <class T>
+    T Read(Op op, T value) const
     {
-        auto nth = failNth_.find(op);
-        const bool now = nth != failNth_.end() && --nth->second == 0;
-        if (now)
-            failNth_.erase(nth);
-        if (now || failAlways_.count(op) != 0)
+        if (Failing(op))
             throw OrvalinError(std::string("Injected failure of ") + OpName(op));
+        return value;
     }
-    void Record(Op op, double value, const std::string& text, bool failed, std::vector<double> rect = {})
+    // Records the call with the pen and font before it; a refused or failing one is thrown.
+    void Do(Op op, double value = 0, const std::string& text = {}, bool refused = false, std::vector<double> rect = {})
     {
+        const bool failed = Failing(op) || refused;
         calls.push_back(DrawCall{op, text, value, penX, penY, font, pages, std::move(rect), failed});
-    }
-    // A value the real target refuses: recorded as failed, and thrown.
-    void Refuse(Op op, bool refused, double value, const std::string& text = {})
-    {
-        if (refused) {
-            Record(op, value, text, true);
-            throw OrvalinError(std::string("Refused ") + OpName(op));
-        }
-    }
-    template <class Change>
-    void Do(Op op, Change&& change, double value = 0, const std::string& text = {}, std::vector<double> rect = {})
-    {
-        try {
-            Check(op);
-        } catch (const OrvalinError&) {
-            Record(op, value, text, true, rect);
-            throw;
-        }
-        Record(op, value, text, false, std::move(rect));
-        change();
+        if (failed)
+            throw OrvalinError(std::string("Injected failure of ") + OpName(op));
     }
 
 private:
-    std::set<Op> failAlways_;
-    mutable std::map<Op, int> failNth_;
+    bool Failing(Op op) const
+    {
+        auto it = failing_.find(op);
+        return it != failing_.end() && (it->second == 0 || (--it->second == 0 && failing_.erase(op) == 1));
+    }
+    mutable std::map<Op, int> failing_;
 };
 
-// A4 in twips.
-inline constexpr double A4ShortSide = 11906;
-inline constexpr double A4LongSide = 16838;
+inline constexpr double A4ShortSide = 11906, A4LongSide = 16838; // A4 in twips
 
 class RecordingPrinter : public RecordingSurface<Printer> {
 public:
     explicit RecordingPrinter(std::string name) : name_(std::move(name)) {}
-
     PageOrientation orientation = PageOrientation::Portrait;
     PrintQuality quality{}; // none of the named qualities until one is set
     // Called when EndDoc is asked, before the document ends; may throw to make EndDoc fail.
     std::function<void()> onEndDoc;
-
-    std::string DeviceName() const override
-    {
-        Check(Op::DeviceName);
-        return name_;
-    }
-    PageOrientation Orientation() const override
-    {
-        Check(Op::Orientation);
-        return orientation;
-    }
-    void SetOrientation(PageOrientation value) override
-    {
-        Refuse(Op::SetOrientation, value != PageOrientation::Portrait && value != PageOrientation::Landscape,
-               int(value));
-        Do(
-            Op::SetOrientation, [&] { orientation = value; }, static_cast<int>(value));
-    }
-    void SetPrintQuality(PrintQuality value) override
-    {
-        Do(
-            Op::SetPrintQuality, [&] { quality = value; }, int(value));
-    }
-    double PageWidth() const override
-    {
-        Check(Op::PageWidth);
-        return Landscape() ? A4LongSide : A4ShortSide;
-    }
-    double PageHeight() const override
-    {
-        Check(Op::PageHeight);
-        return Landscape() ? A4ShortSide : A4LongSide;
-    }
+    std::string DeviceName() const override { return Read(Op::DeviceName, name_); }
+    PageOrientation Orientation() const override { return Read(Op::Orientation, orientation); }
+    void SetOrientation(PageOrientation value) override { Do(Op::SetOrientation, int(value)), orientation = value; }
+    void SetPrintQuality(PrintQuality value) override { Do(Op::SetPrintQuality, int(value)), quality = value; }
+    double PageWidth() const override { return Read(Op::PageWidth, Landscape() ? A4LongSide : A4ShortSide); }
+    double PageHeight() const override { return Read(Op::PageHeight, Landscape() ? A4ShortSide : A4LongSide); }
     void EndDoc() override
     {
         if (onEndDoc)
             onEndDoc();
-        Do(Op::EndDoc, [&] {
-            pages = 0;
-            penX = penY = 0;
-        });
+        Do(Op::EndDoc), pages = 0, penX = penY = 0;
     }
-    void KillDoc() override
-    {
-        Do(Op::KillDoc, [&] {
-            pages = 0;
-            penX = penY = 0;
-        });
-    }
-    // Records the canvas laid over the current page.
-    void RecordCanvas(double width, double height)
-    {
-        Do(Op::DrawOnto, [] {}, 0, "canvas", {width, height});
-    }
+    void KillDoc() override { Do(Op::KillDoc), pages = 0, penX = penY = 0; }
+    void RecordCanvas(double width, double height) { Do(Op::DrawOnto, 0, "canvas", false, {width, height}); }
 
 private:
     bool Landscape() const { return orientation == PageOrientation::Landscape; }
@@ -359,59 +202,53 @@ private:
 class RecordingCanvas : public RecordingSurface<Canvas> {
 public:
     double width = 0, height = 0;
-
-    double Width() const override
-    {
-        Check(Op::Width);
-        return width;
-    }
-    double Height() const override
-    {
-        Check(Op::Height);
-        return height;
-    }
-    void SetSize(double w, double h) override
-    {
-        Do(Op::SetSize,
-           [&] {
-               width = w;
-               height = h;
-           },
-           0, {}, {w, h});
-    }
-    void Cls() override
-    {
-        Do(Op::Cls, [&] { penX = penY = 0; });
-    }
+    double Width() const override { return Read(Op::Width, width); }
+    double Height() const override { return Read(Op::Height, height); }
+    void SetSize(double w, double h) override { Do(Op::SetSize, 0, {}, false, {w, h}), width = w, height = h; }
+    void Cls() override { Do(Op::Cls), penX = penY = 0; }
     void DrawOnto(Printer& printer) override
     {
-        Do(Op::DrawOnto, [] {}, 0, printer.DeviceName(), {width, height});
+        Do(Op::DrawOnto, 0, printer.DeviceName(), false, {width, height});
         if (auto* recording = dynamic_cast<RecordingPrinter*>(&printer))
             recording->RecordCanvas(width, height);
     }
-    void Show() override
-    {
-        Do(Op::Show, [] {});
-    }
-    // Calls since the last Cls: what the canvas shows now.
-    std::vector<DrawCall> SinceCls() const;
+    void Show() override { Do(Op::Show); }
 };
 
+// The printers in the order given; the first is the default and current one.
 class RecordingPrinters : public PrintersCollection {
 public:
-    // The printers in this order; the first is the default and current one.
-    explicit RecordingPrinters(const std::vector<std::string>& names = {"Recorder"});
-
+    explicit RecordingPrinters(const std::vector<std::string>& names = {"Recorder"})
+    {
+        for (const std::string& name : names)
+            printers.push_back(std::make_unique<RecordingPrinter>(name));
+    }
     std::vector<std::unique_ptr<RecordingPrinter>> printers;
     std::size_t current = 0;
     // Makes Current() and DeviceNames() fail, as when no printer can be reached at all.
     bool unreachable = false;
-
-    std::vector<std::string> DeviceNames() const override;
-    std::string DefaultDeviceName() const override;
-    Printer& Current() override;
-    bool Select(const std::string& deviceName) override;
-
+    std::vector<std::string> DeviceNames() const override
+    {
+        std::vector<std::string> names;
+        for (const auto& printer : printers)
+            names.push_back(printer->DeviceName());
+        return unreachable ? throw OrvalinError("The printers cannot be listed") : names;
+    }
+    std::string DefaultDeviceName() const override
+    {
+        return printers.empty() ? throw OrvalinError("No printer is set up.") : printers.front()->DeviceName();
+    }
+    Printer& Current() override
+    {
+        return unreachable || printers.empty() ? throw OrvalinError("No printer is set up.") : *printers.at(current);
+    }
+    bool Select(const std::string& deviceName) override
+    {
+        for (std::size_t i = 0; i < printers.size(); ++i)
+            if (printers[i]->DeviceName() == deviceName)
+                return current = i, true;
+        return false;
+    }
     RecordingPrinter& At(std::size_t index) { return *printers.at(index); }
     RecordingPrinter& CurrentRecorder() { return *printers.at(current); }
 };
