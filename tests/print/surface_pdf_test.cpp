@@ -451,7 +451,8 @@ private Q_SLOTS:
         StyledJob job("Liberation Mono");
         job.global.settings.LogoEnabled = true;
         job.global.settings.LogoCondition = "INVOICE";
-        job.logo = QImage(64, 32, QImage::Format_RGB32);
+        // With an alpha channel but wholly opaque: no soft mask.
+        job.logo = QImage(64, 32, QImage::Format_ARGB32);
         for (int y = 0; y < job.logo.height(); ++y)
             for (int x = 0; x < job.logo.width(); ++x)
                 job.logo.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y * 7) % 256, (x ^ y) * 8 % 256));
@@ -463,7 +464,7 @@ private Q_SLOTS:
         QCOMPARE(PdfImageEncodings(pdf), QStringList{QStringLiteral("image")});
         const QList<QImage> images = PdfImages(pdf);
         QCOMPARE(images.size(), 1);
-        QCOMPARE(images[0].convertToFormat(QImage::Format_RGB32), job.logo);
+        QCOMPARE(images[0].convertToFormat(QImage::Format_RGB32), job.logo.convertToFormat(QImage::Format_RGB32));
     }
     // A disk that fills fails the document at the end or while later pages are still drawn (pages go
     // to the file as they end); nothing is filed and the next document starts clean.
