@@ -75,9 +75,10 @@ CodePageNames ParseCodePageList(const std::string& text)
     if (!match.hasMatch())
         throw OrvalinError(usage);
     CodePageNames names{"CP" + match.captured(1).toStdString(), "CP" + match.captured(2).toStdString()};
+    // Made here once and kept: selecting the pages afterwards builds no table again. A page this
+    // system cannot convert comes back as the CP437 stand-in.
     for (const std::string& name : {names.Ansi, names.Oem}) {
-        std::array<char32_t, 256> table{};
-        if (!CodePageTable(name, table))
+        if (CodePageNamed(name).Name() != name)
             throw OrvalinError(usage + " This system does not know the code page " + name.substr(2) + ".");
     }
     return names;

@@ -21,10 +21,7 @@ std::string Describe(const std::filesystem::path& path, const char* what, int er
 std::optional<FileStamp> StampOfPath(const std::filesystem::path& path)
 {
     try {
-        const std::optional<FileStatus> info = FileStatusOf(path);
-        if (!info)
-            return std::nullopt;
-        return *info;
+        return FileStatusOf(path);
     } catch (const std::exception&) {
         return std::nullopt;
     }

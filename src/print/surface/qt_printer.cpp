@@ -199,9 +199,9 @@ void QtPrinter::EndDoc()
     document->pdf->Close();
     // Every write up to the close counts, and the document reaches the disk before it counts, so
     // a power cut cannot leave neither it nor the spool file.
-    if (!document->file.flush() || SyncFile(document->file.handle()) != 0)
+    if (const int error = document->file.flush() ? SyncFile(document->file.handle()) : errno; error != 0)
         throw OrvalinError("The document for the printer " + deviceName_
-                           + " could not be flushed to disk: " + std::strerror(errno));
+                           + " could not be flushed to disk: " + std::strerror(error));
     document->file.close();
     if (document->file.error() != QFileDevice::NoError)
         throw OrvalinError("The document for the printer " + deviceName_
