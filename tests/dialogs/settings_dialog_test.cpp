@@ -108,7 +108,7 @@ struct SettingsDialogRig {
         SaveSettings(global.SettingsFile, global.settings, global.rules);
     }
 
-    QByteArray settingsBytes() const { return ReadFileBytes(program.file(QString::fromLatin1(SettingsFileName))); }
+    QByteArray settingsBytes() const { return program.read(QString::fromLatin1(SettingsFileName)); }
     QString autoStartPath() const { return home.path() + "/.config/autostart/orvalin-test.desktop"; }
 
     std::unique_ptr<frmSettings> Open(const QLocale& locale = QLocale(QLocale::English, QLocale::UnitedStates))
@@ -577,7 +577,7 @@ private Q_SLOTS:
         QVERIFY(Size(dialog)->isVisible());
         dialog.reject();
         for (const bool hungarian : {true, false}) {
-            dialog.setLocale(hungarian ? QLocale(QLocale::Hungarian, QLocale::Hungary) : QLocale::c());
+            dialog.setLocale(hungarian ? Hungarian : QLocale::c());
             Open(dialog, "", "");
             MessageBox::ClearCalls();
             QTest::keyClicks(Box(dialog, 5), "2,4");

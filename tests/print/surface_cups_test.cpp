@@ -18,8 +18,7 @@
 namespace {
 
 // What is left in the temporary folder, which the test makes its own.
-QStringList TemporaryFiles() { return QDir::temp().entryList(QDir::Files | QDir::Hidden | QDir::System); }
-bool Near(double value, double expected, double tolerance = 1) { return std::fabs(value - expected) < tolerance; }
+QStringList TemporaryFiles() { return AllFilesIn(QDir::tempPath()); }
 
 } // namespace
 

@@ -42,9 +42,6 @@ std::unique_ptr<QtPrinter> MonoPrinter(const TempFolder& folder, double points =
     return printer;
 }
 
-QString LastPdf(const QtPrinter& printer) { return QString::fromStdString(printer.LastFile().string()); }
-bool Near(double value, double expected, double tolerance = 1) { return std::fabs(value - expected) < tolerance; }
-
 // The same first page, drawn on any target.
 void DrawPage(DrawingTarget& target)
 {
@@ -385,13 +382,13 @@ private Q_SLOTS:
         printer->SetFontSize(10);
         printer->SetFontCharset(CharacterSet::Ansi); // CP1250, where 0x81 is left undefined: U+FFFD
         printer->PrintText("A\201B");
-        QVERIFY(std::fabs(printer->CurrentX() - 3 * Cell(10) * 20) < 0.5);
+        QVERIFY(Near(printer->CurrentX(), 3 * Cell(10) * 20, 0.5));
         printer->EndDoc();
         const QString pdf = LastPdf(*printer);
         QCOMPARE(PdfFontTable(pdf).size(), 2);
         QVERIFY2(PdfFonts(pdf).contains("LiberationMono"), qPrintable(PdfFonts(pdf).join(',')));
         const PdfWord word = FindPdfWord(pdf, QStringLiteral("A\uFFFDB"));
-        QVERIFY2(std::fabs(word.xMax - (Edge + 3 * Cell(10))) < PdfTolerance, qPrintable(DescribeWord(word)));
+        QVERIFY2(Near(word.xMax, Edge + 3 * Cell(10), PdfTolerance), qPrintable(DescribeWord(word)));
         // A proportional face without box drawing: the lines come from another face.
         StyledJob job("DejaVu Sans Light");
         const QString boxes = job.PrintPdf("a\xc9\xcd\xbb\xb3\r\n");

@@ -198,7 +198,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY2(message.contains("cannot be written"), qPrintable(message));
         QCOMPARE(folder_->read(SettingsFileName), FirstStartBytes);
-        QCOMPARE(QDir(folder_->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(AllFilesIn(folder_->path()).size(), 1);
     }
 };
 

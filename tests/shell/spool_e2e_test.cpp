@@ -34,13 +34,7 @@ void WriteOldFile(const QString& path, const QByteArray& bytes)
 }
 
 // The PDFs the built-in printer filed for the program in programFolder, in name order.
-QStringList Pdfs(const QString& programFolder)
-{
-    QStringList paths;
-    for (const QFileInfo& pdf : QDir(programFolder + "/PDF").entryInfoList({"*.pdf"}, QDir::Files, QDir::Name))
-        paths << pdf.filePath();
-    return paths;
-}
+QStringList Pdfs(const QString& programFolder) { return PdfFilesIn(programFolder + "/PDF"); }
 
 QStringList PdfTexts(const QStringList& pdfs)
 {
@@ -67,8 +61,6 @@ struct Desk {
     Desk(const QString& printer, const QString& pattern, int interval = 150)
     {
         QDir().mkpath(spool);
-        // No scheduler: the built-in printer is the only one, unless a test starts its own.
-        run.environment().insert("CUPS_SERVER", home.file("no-cups.sock"));
         WriteFileBytes(program + "/Orvalin.ini", TestSettingsBytes(printer, spool + "/", pattern, interval));
     }
     void start() { run.start({QStringLiteral("watch")}); }

@@ -37,7 +37,8 @@ before=$(visible)
 xdotool mousemove $((x + 8)) $((y + 12))
 wait_for 600 more_than "$before" || fail "no tip shown on hover"
 xdotool mousemove $((x + 8)) $((y + 12)) click 3
-wait_for 600 more_than "$(($(visible) - 1))"
+# The press hides the tip as the popup opens, so the count of windows cannot tell when it is
+# there: a second is given to it.
 sleep 1
 [ "$(visible)" -gt "$before" ] || fail "no popup on a right press"
 # "Kilépés" is the last item: Up from the top wraps to it.

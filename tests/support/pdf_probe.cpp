@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include <cmath>
+#include <optional>
 
 namespace {
 
@@ -119,23 +119,31 @@ QImage PdfPageImage(const QString& path, int page, int dotsPerInch)
     return QImage(base + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
 }
 
-int PdfImageCount(const QString& path)
-{
-    return Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path}).isNull()
-               ? -1
-               : static_cast<int>(PdfImageEncodings(path).size());
-}
+namespace {
 
-QStringList PdfImageEncodings(const QString& path)
+// Each image's encoding from pdfimages -list; empty when the file cannot be read.
+std::optional<QStringList> ListImages(const QString& path)
 {
+    const QString list = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+    if (list.isNull())
+        return std::nullopt;
     QStringList encodings;
-    const QStringList lines = Poppler(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path})
-                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Two header lines, then one image a line: page num type width height color comp bpc enc …
     for (qsizetype i = 2; i < lines.size(); ++i)
         encodings << lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts).value(8);
     return encodings;
 }
+
+} // namespace
+
+int PdfImageCount(const QString& path)
+{
+    const std::optional<QStringList> images = ListImages(path);
+    return images ? static_cast<int>(images->size()) : -1;
+}
+
+QStringList PdfImageEncodings(const QString& path) { return ListImages(path).value_or(QStringList()); }
 
 QList<QImage> PdfImages(const QString& path)
 {
@@ -157,7 +165,7 @@ QString DescribeWord(const PdfWord& word)
 
 bool WordAt(const PdfWord& word, int page, double x, double y)
 {
-    return word.page == page && std::fabs(word.xMin - x) < PdfTolerance && std::fabs(word.yMin - y) < PdfTolerance;
+    return word.page == page && Near(word.xMin, x, PdfTolerance) && Near(word.yMin, y, PdfTolerance);
 }
 
 QStringList PdfFilesIn(const QString& folder)
@@ -167,9 +175,4 @@ QStringList PdfFilesIn(const QString& folder)
     for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name))
         files << dir.filePath(name);
     return files;
-}
-
-QStringList AllFilesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cmath>
+
 // One word with its box in PDF points (1/72 inch) from the page's top-left corner.
 struct PdfWord {
     int page = 0; // from 1
@@ -20,14 +22,16 @@ struct PdfWord {
 
 // Positions on paper are compared to a quarter point.
 inline constexpr double PdfTolerance = 0.25;
+inline bool Near(double value, double expected, double tolerance = 1)
+{
+    return std::fabs(value - expected) < tolerance;
+}
 // "text: page p at x, y", for failure messages.
 QString DescribeWord(const PdfWord& word);
 // The word is on the page with its top-left corner at (x, y), within PdfTolerance.
 bool WordAt(const PdfWord& word, int page, double x, double y);
 // The PDF files of a folder, as full paths in name order.
 QStringList PdfFilesIn(const QString& folder);
-// Every file of a folder, hidden ones included.
-QStringList AllFilesIn(const QString& folder);
 
 // -1 when the file cannot be read as a PDF.
 int PdfPageCount(const QString& path);

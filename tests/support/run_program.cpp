@@ -21,6 +21,8 @@ ProgramRun::ProgramRun(const QString& programFolder, const QString& home)
     env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
+    // No scheduler: the built-in printer is the only one, unless a test names its own.
+    env_.insert(QStringLiteral("CUPS_SERVER"), home + QStringLiteral("/no-cups.sock"));
 }
 
 void ProgramRun::runAsNobody()

@@ -8,8 +8,8 @@
 // The built executable (build/orvalin).
 QString BuiltProgram();
 
-// The executable copied into programFolder (so its settings file lives there), HOME at home, so
-// that nothing of the developer's own setup is touched. Still running when a test ends (a failed
+// The executable copied into programFolder (so its settings file lives there), HOME at home and no
+// print scheduler, so that nothing of the developer's own setup is touched. Still running when a test ends (a failed
 // test), it is killed at once.
 class ProgramRun {
 public:

@@ -39,6 +39,9 @@ struct SpoolRig {
 };
 
 // The system's printers (the built-in one files into the folder's "PDF"), Liberation Mono at 10.
+// The printer's last filed document.
+inline QString LastPdf(const QtPrinter& printer) { return QString::fromStdString(printer.LastFile().string()); }
+
 struct BackEndJob : SpoolRig {
     std::unique_ptr<PrintersCollection> printers = MakeSystemPrinters(folder.fsPath() / "PDF");
     std::unique_ptr<Canvas> canvas = MakePageCanvas();
@@ -59,8 +62,5 @@ struct BackEndJob : SpoolRig {
         return PrintJob(Write(bytes), orientation, context, global.print.JobHasLogo);
     }
     // The built-in printer's last filed document.
-    QString LastPdf() const
-    {
-        return QString::fromStdString(dynamic_cast<QtPrinter&>(printers->Current()).LastFile().string());
-    }
+    QString LastPdf() const { return ::LastPdf(dynamic_cast<QtPrinter&>(printers->Current())); }
 };

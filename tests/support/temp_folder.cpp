@@ -25,3 +25,8 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes)
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         out.write(bytes);
 }
+
+QStringList AllFilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}

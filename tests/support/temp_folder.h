@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -26,3 +27,5 @@ private:
 // Reads a whole file; empty when it cannot be read.
 QByteArray ReadFileBytes(const QString& path);
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
+// The names of every file of a folder, hidden ones included.
+QStringList AllFilesIn(const QString& folder);
