@@ -1,6 +1,5 @@
 #include "poller.h"
 
-#include "common/errors.h"
 #include "own_files.h"
 #include "platform/code_pages.h"
 #include "platform/file_status.h"
@@ -75,11 +74,7 @@ PollEnvironment Poller::MakeEnvironment()
         DropOwnFiles(where, files, ownFiles_, ownFolder_);
         return files;
     };
-    env.PrintJob = [this](const std::filesystem::path& path, const std::string& orientation) {
-        if (!print_)
-            throw OrvalinError("No printer is set up.");
-        return print_(path, orientation);
-    };
+    env.PrintJob = print_;
     env.EnableTimer = [this](bool enabled) { EnableTimer(enabled); };
     env.ShowError = [this](const std::string& description) {
         // A box never opens over another modal window (another box, the settings dialog): the
